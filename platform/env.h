@@ -65,6 +65,16 @@ class FileLock {
   virtual ~FileLock() = default;
 };
 
+// What identifies one version of a file: a file replaced or rewritten since
+// gets another stamp.
+struct FileStamp {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  int64_t size = 0;
+  int64_t modified_ns = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
 // A local date and time of day.
 struct CivilTime {
   int year = 0;
@@ -89,6 +99,7 @@ class Env {
   virtual bool IsDirectory(std::string_view path) = 0;
   // Size in bytes, or -1 when the file cannot be examined.
   virtual int64_t FileSize(std::string_view path) = 0;
+  virtual bool Stamp(std::string_view path, FileStamp* stamp) = 0;
   virtual bool Delete(std::string_view path) = 0;
   // Renames `from` to `to`, atomically replacing an existing `to`.
   virtual bool Rename(std::string_view from, std::string_view to) = 0;

@@ -175,6 +175,14 @@ int64_t PosixEnv::FileSize(std::string_view path) {
   return st.st_size;
 }
 
+bool PosixEnv::Stamp(std::string_view path, FileStamp* stamp) {
+  struct stat st;
+  if (::stat(HostPath(path).c_str(), &st) != 0) return Fail();
+  *stamp = FileStamp{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), st.st_size,
+                     static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+  return true;
+}
+
 bool PosixEnv::Delete(std::string_view path) {
   return ::unlink(HostPath(path).c_str()) == 0 || Fail();
 }

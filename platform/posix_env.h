@@ -19,6 +19,7 @@ class PosixEnv : public Env {
   bool Exists(std::string_view path) override;
   bool IsDirectory(std::string_view path) override;
   int64_t FileSize(std::string_view path) override;
+  bool Stamp(std::string_view path, FileStamp* stamp) override;
   bool Delete(std::string_view path) override;
   bool Rename(std::string_view from, std::string_view to) override;
   bool CreateDirectory(std::string_view path) override;

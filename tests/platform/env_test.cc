@@ -61,6 +61,15 @@ TEST(EnvFilesTest, ExistsDeleteRenameDirectories) {
   EXPECT_FALSE(env.Exists("sub\\two"));
   EXPECT_FALSE(env.Delete("sub\\two"));
   EXPECT_EQ(env.FileSize("nothing"), -1);
+  FileStamp before, after;
+  WriteFileBytes(dir.Path("Sub/s"), "1");
+  ASSERT_TRUE(env.Stamp("sub\\s", &before));
+  WriteFileBytes(dir.Path("Sub/s.new"), "22");
+  ASSERT_TRUE(env.Rename("sub\\s.new", "sub\\s"));
+  ASSERT_TRUE(env.Stamp("sub\\s", &after));
+  EXPECT_NE(before, after);  // a replaced file is another file
+  EXPECT_EQ(after.size, 2);
+  EXPECT_FALSE(env.Stamp("nothing", &after));
   EXPECT_TRUE(env.CreateDirectory("NEW"));
   EXPECT_TRUE(env.ChangeDirectory("new"));
   WriteFileBytes(dir.Path("NEW/f"), "");
