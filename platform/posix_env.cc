@@ -269,13 +269,12 @@ CivilTime PosixEnv::LocalTime() {
   ::clock_gettime(CLOCK_REALTIME, &ts);
   tm parts;
   ::localtime_r(&ts.tv_sec, &parts);
-  return CivilTime{parts.tm_year + 1900,
-                   parts.tm_mon + 1,
-                   parts.tm_mday,
-                   parts.tm_hour,
-                   parts.tm_min,
-                   parts.tm_sec,
-                   static_cast<int>(ts.tv_nsec / 1000000)};
+  return ToCivilTime(parts, static_cast<int>(ts.tv_nsec / 1000000));
+}
+
+CivilTime PosixEnv::ToCivilTime(const tm& parts, int millisecond) {
+  return CivilTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
+                   parts.tm_min,         parts.tm_sec,     millisecond};
 }
 
 void PosixEnv::SleepMillis(int64_t milliseconds) {

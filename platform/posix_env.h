@@ -2,6 +2,8 @@
 #ifndef ZUL_PLATFORM_POSIX_ENV_H_
 #define ZUL_PLATFORM_POSIX_ENV_H_
 
+#include <time.h>
+
 #include <random>
 #include <string>
 
@@ -45,6 +47,8 @@ class PosixEnv : public Env {
   // against it and ChangeDirectory moves it, leaving the process's own
   // working directory alone; tests use this to run side by side.
   explicit PosixEnv(std::string virtual_cwd);
+
+  static CivilTime ToCivilTime(const struct tm& parts, int millisecond);
 
   // Records errno's meaning as the last error and returns false.
   bool Fail();

@@ -16,13 +16,7 @@ CivilTime TestEnv::LocalTime() {
   const time_t seconds = static_cast<time_t>(now_ms_ / 1000);
   tm parts;
   ::gmtime_r(&seconds, &parts);
-  return CivilTime{parts.tm_year + 1900,
-                   parts.tm_mon + 1,
-                   parts.tm_mday,
-                   parts.tm_hour,
-                   parts.tm_min,
-                   parts.tm_sec,
-                   static_cast<int>(now_ms_ % 1000)};
+  return ToCivilTime(parts, static_cast<int>(now_ms_ % 1000));
 }
 
 void TestEnv::SleepMillis(int64_t milliseconds) {
