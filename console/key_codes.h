@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/console_backend.h"  // AltLetterScanCode, modifier bits
+
 namespace zul {
 
 inline constexpr int16_t kKeyBackspace = 0x08;
@@ -41,9 +43,6 @@ inline constexpr int16_t kKeyCtrlHome = 0x7700;
 inline constexpr int16_t kKeyAltE = 0x1200;
 inline constexpr int16_t kKeyAltX = 0x2D00;
 inline constexpr int16_t kKeyAltC = 0x2E00;
-
-// The scan code of Alt with a letter (a-z or A-Z), 0 for anything else.
-uint8_t AltLetterScanCode(char letter);
 
 // The key code of console input ("", one character, or "\0" + scan code);
 // 0 for no key and for mouse events.

@@ -120,6 +120,10 @@ class ConsoleBackend {
   virtual void Resume() = 0;
 };
 
+// The PC scan code of Alt with a letter (a-z or A-Z; Alt+X is 2d), 0 for
+// any other character.
+uint8_t AltLetterScanCode(char letter);
+
 // The screen as UTF-8 text, one line per row ending in "\n", trailing blanks
 // cut. With `attributes`, each row is followed by a line of the attributes of
 // its cells, two hexadecimal digits per cell (background, foreground).
