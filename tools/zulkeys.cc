@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
       const uint8_t kind = static_cast<uint8_t>(input[2]);
       const int16_t row = console.MouseRow(), column = console.MouseColumn();
       code = kind == zul::kMousePress ? zul::KeyCodeText(zul::MouseClickCode(row, column))
-                                      : "mouse-" + MouseKind(kind);
+                                      : MouseKind(kind);
       text = "mouse " + MouseKind(kind) + ", buttons " +
              std::to_string(static_cast<uint8_t>(input[3])) + ", row " + std::to_string(row) +
              ", column " + std::to_string(column);
