@@ -11,7 +11,6 @@ namespace zul {
 
 namespace {
 
-constexpr size_t kShownCharacters = 76;
 constexpr int kPollMillis = 20;
 
 std::string TopicFile(std::string_view topic, std::string_view extension) {
@@ -150,7 +149,7 @@ void DrawHelpLine(ConsoleUi& ui, File* file, int32_t record, int16_t row) {
   }
   Console& console = ui.console();
   if (bytes.find_first_of("\x1E\x1F\x10") == std::string::npos) {
-    console.Write(std::string_view(bytes).substr(0, kShownCharacters));
+    console.Write(std::string_view(bytes).substr(0, kHelpShownCharacters));
     return;
   }
   bool highlight = false, underline = false, reverse = false;
@@ -166,7 +165,7 @@ void DrawHelpLine(ConsoleUi& ui, File* file, int32_t record, int16_t row) {
     } else if (b == kHelpReverse) {
       reverse = !reverse;
       ui.SetTextStyle(reverse ? "r" : "n");
-    } else if (characters++ < kShownCharacters) {
+    } else if (characters++ < kHelpShownCharacters) {
       console.Write(std::string_view(&c, 1));
     }
   }

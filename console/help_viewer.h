@@ -24,6 +24,8 @@ inline constexpr char kMenuHelpTopic[] = "BORELANE";
 inline constexpr uint8_t kHelpHighlight = 30;
 inline constexpr uint8_t kHelpUnderline = 31;
 inline constexpr uint8_t kHelpReverse = 16;
+// The characters of a record that show; the rest is cut.
+inline constexpr size_t kHelpShownCharacters = 76;
 
 // Shows help for `topic` and returns when it is closed. With HostMode "WIN"
 // it runs the program named by the environment variable "COMSPEC" with the

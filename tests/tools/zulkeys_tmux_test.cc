@@ -74,7 +74,7 @@ class Tmux {
   }
 
  private:
-  std::string Tmux_() const { return "env -u TMUX tmux -S '" + socket_ + "'"; }
+  std::string Tmux_() const { return "env -u TMUX LC_ALL=C.UTF-8 tmux -u -S '" + socket_ + "'"; }
   std::string socket_;
   bool started_ = false;
 };
@@ -84,12 +84,14 @@ class ZulkeysTmuxTest : public ::testing::TestWithParam<std::string> {
   void SetUp() override {
     if (Shell("command -v tmux").empty()) GTEST_SKIP() << "tmux is not installed";
     log_ = dir_.Path("keys.log");
-    // The pane's shell notes the line settings before and after zulkeys.
-    const std::string script = "stty -g > '" + dir_.Path("before") + "'; '" +
-                               std::string(ZUL_ZULKEYS) + "' --log '" + log_ +
-                               "'; echo exit=$? > '" + dir_.Path("exit") + "'; stty -g > '" +
-                               dir_.Path("after") + "'; echo ZULKEYS-ENDED; sleep 600";
-    WriteFileBytes(dir_.Path("run.sh"), script + "\n");
+    // The pane's shell notes the line settings before and after zulkeys;
+    // "after" appears complete, by a rename.
+    const std::string script = "cd '" + dir_.path() + "' || exit 1\n" + "stty -g > before\n'" +
+                               std::string(ZUL_ZULKEYS) +
+                               "' --log keys.log\necho exit=$? > exit\n"
+                               "stty -g > after.tmp\nmv after.tmp after\n"
+                               "echo ZULKEYS-ENDED\nsleep 600\n";
+    WriteFileBytes(dir_.Path("run.sh"), script);
     tmux_ = std::make_unique<Tmux>(dir_, GetParam(), "sh '" + dir_.Path("run.sh") + "'");
     ASSERT_TRUE(tmux_->started());
     ASSERT_TRUE(WaitFor([&] {
@@ -158,8 +160,9 @@ TEST_P(ZulkeysTmuxTest, ASmallTerminalShowsANoticeAndTheScreenComesBack) {
 TEST_P(ZulkeysTmuxTest, TheTerminalIsUsableAgainAfterSigterm) {
   const std::string pane_pid = tmux_->Format("#{pane_pid}");
   ASSERT_FALSE(pane_pid.empty());
-  std::string child = Shell("pgrep -P " + pane_pid);
-  while (!child.empty() && child.back() == '\n') child.pop_back();
+  // zulkeys is the pane's child or, when the shell does not exec, grandchild.
+  std::string child = Shell("pgrep -x zulkeys -P " + pane_pid);
+  if (child.empty()) child = Shell("pgrep -x zulkeys -P \"$(pgrep -d, -P " + pane_pid + ")\"");
   ASSERT_FALSE(child.empty());
   const pid_t pid = static_cast<pid_t>(std::stol(child));
   tmux_->SendKeys("-H 1b 5b 3c 30 3b 31 32 3b 35 4d");  // mouse reporting is on
