@@ -39,6 +39,9 @@ struct RestoreState {
 };
 RestoreState g_restore;
 volatile sig_atomic_t g_resized = 0;
+// While a child process has the terminal, Ctrl+C and Ctrl+\ are its own: the
+// program waiting for it does not stop.
+volatile sig_atomic_t g_child_running = 0;
 bool g_atexit_registered = false;
 
 constexpr int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV,
@@ -61,6 +64,7 @@ void RestoreTerminal() {
 }
 
 void OnFatalSignal(int sig) {
+  if ((sig == SIGINT || sig == SIGQUIT) && g_child_running) return;
   const int saved_errno = errno;
   RestoreTerminal();
   // Give the signal its previous disposition and deliver it again: it is
@@ -146,7 +150,7 @@ TerminalBackend::TerminalBackend(int fd, bool own_fd) : fd_(fd), own_fd_(own_fd)
 
 TerminalBackend::~TerminalBackend() {
   Leave();
-  RemoveHandlers();
+  if (handlers_installed_) RemoveHandlers();
   if (own_fd_) ::close(fd_);
 }
 
@@ -239,6 +243,7 @@ bool TerminalBackend::Init(const std::string& term, std::string* error) {
   LoadCapabilities();
   UpdateSize();
   InstallHandlers();
+  handlers_installed_ = true;
   Enter();
   return true;
 }
@@ -435,9 +440,13 @@ void TerminalBackend::SetClipboard(std::string_view text) {
   out_ += "\x1B]52;c;" + Base64(Cp850ToUtf8(text)) + "\a";
 }
 
-void TerminalBackend::Suspend() { Leave(); }
+void TerminalBackend::Suspend() {
+  Leave();
+  g_child_running = 1;
+}
 
 void TerminalBackend::Resume() {
+  g_child_running = 0;
   if (entered_) return;
   UpdateSize();
   Enter();

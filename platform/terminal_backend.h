@@ -17,7 +17,9 @@
 // normal screen and the line discipline) when the object is destroyed, at
 // exit(), and on SIGINT, SIGTERM, SIGHUP, SIGQUIT and the crash signals
 // (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT), after which the signal takes
-// its normal course. Only one TerminalBackend may be open at a time.
+// its normal course. While a child process has the terminal (Suspend to
+// Resume), Ctrl+C and Ctrl+\ reach the child only. Only one TerminalBackend
+// may be open at a time.
 #ifndef ZUL_PLATFORM_TERMINAL_BACKEND_H_
 #define ZUL_PLATFORM_TERMINAL_BACKEND_H_
 
@@ -87,6 +89,7 @@ class TerminalBackend : public ConsoleBackend {
   int fd_;
   bool own_fd_;
   bool entered_ = false;
+  bool handlers_installed_ = false;
   struct termios saved_ {};
   TerminalInputDecoder decoder_;
 
