@@ -166,7 +166,7 @@ std::string TerminalBackend::CursorAddress(int row, int column) {
   return text;
 }
 
-void TerminalBackend::LoadCapabilities() {
+void TerminalBackend::LoadCapabilities(const std::string& type) {
   cup_ = terminfo::String("cup");
   sgr0_ = Cap("sgr0", "\x1B[m");
   bold_ = Cap("bold", "\x1B[1m");
@@ -220,8 +220,6 @@ void TerminalBackend::LoadCapabilities() {
     // Only escape sequences: a one-byte key must stay what it is.
     if (sequence.size() > 1 && sequence[0] == '\x1B') decoder_.AddSequence(sequence, k.key);
   }
-  const char* term = std::getenv("TERM");
-  const std::string type = term ? term : "";
   const bool xterm_like =
       type.find("xterm") != std::string::npos || type.find("screen") != std::string::npos ||
       type.find("tmux") != std::string::npos || type.find("rxvt") != std::string::npos;
@@ -240,7 +238,7 @@ bool TerminalBackend::Init(const std::string& term, std::string* error) {
     return false;
   }
   have_terminfo_ = !term.empty() && terminfo::Load(term, fd_);
-  LoadCapabilities();
+  LoadCapabilities(term);
   UpdateSize();
   InstallHandlers();
   handlers_installed_ = true;

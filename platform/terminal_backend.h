@@ -71,7 +71,8 @@ class TerminalBackend : public ConsoleBackend {
  private:
   TerminalBackend(int fd, bool own_fd);
   bool Init(const std::string& term, std::string* error);
-  void LoadCapabilities();
+  // `type` is the terminal type (TERM).
+  void LoadCapabilities(const std::string& type);
   void Enter();
   void Leave();
   // Re-reads the terminal size; true when it changed.
