@@ -5,8 +5,11 @@
 #include <poll.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -206,6 +209,54 @@ TEST_F(PtyTest, TheTerminalIsGivenBackAndTakenAgain) {
   EXPECT_TRUE(cooked.c_lflag & ICANON);
   EXPECT_TRUE(cooked.c_lflag & ECHO);
 }
+
+// Every way a program can end: a child process takes the terminal, then
+// ends; the terminal must be back in its normal state.
+class WayOutTest : public PtyTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(WayOutTest, TheTerminalIsRestored) {
+  const int way = GetParam();  // a signal, or 0 for exit()
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    std::string error;
+    std::unique_ptr<TerminalBackend> backend =
+        TerminalBackend::OpenOn(slave_, "xterm-256color", &error);
+    if (!backend) ::_exit(99);
+    backend->SetMouseReporting(true);
+    backend->Present(ScreenFrame(), true);
+    if (way == 0) std::exit(0);  // as the orderly stop after a data-file failure
+    ::raise(way);
+    ::_exit(98);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  if (way == 0) {
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  } else {
+    EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) >= 98) << status;
+  }
+  const std::string sent = Sent();
+  const size_t entered = sent.find("\x1B[?1049h");
+  const size_t left = sent.rfind("\x1B[?1049l");
+  ASSERT_NE(entered, std::string::npos);
+  ASSERT_NE(left, std::string::npos);
+  EXPECT_GT(left, entered);
+  EXPECT_TRUE(Has(sent.substr(entered), "\x1B[?1006l\x1B[?1002l"));  // mouse reporting off
+  EXPECT_TRUE(Has(sent.substr(entered), "\x1B[?25h"));               // cursor shown
+  struct termios mode {};
+  ::tcgetattr(slave_, &mode);
+  EXPECT_TRUE(mode.c_lflag & ICANON);
+  EXPECT_TRUE(mode.c_lflag & ECHO);
+  EXPECT_TRUE(mode.c_lflag & ISIG);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, WayOutTest,
+                         ::testing::Values(0, SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGABRT),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return info.param == 0 ? std::string("Exit")
+                                                  : "Signal" + std::to_string(info.param);
+                         });
 
 TEST(TerminalBackendTest, NoTerminalIsAClearError) {
   std::string error;
