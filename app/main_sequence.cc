@@ -4,7 +4,8 @@
 
 namespace zul {
 
-int RunMainSequence(Env& env, Session* session) {
+int RunMainSequence(Env& env, Console& console, Session* session) {
+  console.ShowCursor(false);
   *session = StartSession(env);
 
   // Every relative path of the suite resolves against the installation root.
