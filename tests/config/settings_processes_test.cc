@@ -74,7 +74,11 @@ TEST(SettingsProcessesTest, AWriterKilledAtAnyMomentLeavesACompleteFile) {
   int changed = 0;
   for (int round = 0; round < 40; ++round) {
     const pid_t writer = Start({"churn", file});
-    ::usleep(std::uniform_int_distribution<int>(0, 30000)(random));
+    // Half the kills land while the writer starts up or takes its first
+    // lock, half later in its loop; a slow (sanitized) start must not keep
+    // every kill before the first replacement.
+    const int max_delay_us = round % 2 == 0 ? 30000 : 300000;
+    ::usleep(std::uniform_int_distribution<int>(0, max_delay_us)(random));
     ::kill(writer, SIGKILL);
     Wait(writer);
     const std::string now = ReadFileBytes(file);
