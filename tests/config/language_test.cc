@@ -217,5 +217,46 @@ TEST_P(TranslatorTest, FindsTheFileWhateverTheCaseOfItsName) {
   EXPECT_EQ(ListNames(dir_.Path("R/locale")), "qorventa.lng");
 }
 
+// The demo installation's language file holds every text of the report.
+TEST(DemoLanguageFileTest, TranslatesTheReportTexts) {
+  struct Case {
+    const char* language;
+    std::string catalan;
+    std::string translated;
+  };
+  const Case cases[] = {
+      {"SPA", "P\xb7GINA ", "P\xb5GINA "},
+      {"SPA", "LLISTAT D'ADRECES D'HORITZONTAL", "LISTADO DE DIRECCIONES DE HORIZONTAL"},
+      {"SPA",
+       "ADRE\x80"
+       "A",
+       "DIRECCI\xe0N"},
+      {"SPA", "PRESIDENT", "PRESIDENTE"},
+      {"SPA", "COD", "COD"},
+      {"SPA", "*** pis inexistent ***", "*** piso inexistente ***"},
+      {"GLG", "P\xb7GINA ", "P\xb5XINA "},
+      {"GLG",
+       "ADRE\x80"
+       "A",
+       "ENDEREZO"},
+      {"GLG", "LLISTAT D'ADRECES D'HORITZONTAL", "LISTAXE DE ENDEREZOS DE HORIZONTAL"},
+      {"OCI", "P\xb7GINA ", "PAGINA "},
+      {"OCI", "LLISTAT D'ADRECES D'HORITZONTAL", "LISTA D'ADRECES D'ORIZONTAU"},
+      {"OCI", "*** pis inexistent ***", "*** apartament inexistent ***"},
+  };
+  TempDir dir;
+  WriteFileBytes(dir.Path("LOCALE/QORVENTA.LNG"),
+                 ReadFileBytes(std::string(ZUL_DEMO_TEMPLATE) + "/NURI/LOCALE/QORVENTA.LNG"));
+  TestEnv env(dir.path());
+  for (const Case& c : cases) {
+    SessionValues values;
+    values.language_code = c.language;
+    values.module_name = "QORVENTA";
+    const Session session(values);
+    Translator translator(env, session);
+    EXPECT_EQ(translator.Translate(c.catalan), c.translated) << c.language << " " << c.catalan;
+  }
+}
+
 }  // namespace
 }  // namespace zul
