@@ -1,5 +1,6 @@
 #include "config/language.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -10,10 +11,12 @@ constexpr int kEndOfFile = -1;
 constexpr char kCtrlZ = 26;
 
 // Reads the fields of a language file one after another, buffering the
-// file's bytes. A Ctrl-Z or a read error ends the file.
+// file's bytes. The file ends at a Ctrl-Z, a read error, or after `size`
+// bytes: the size it had when it was stamped, which also keeps a device or
+// a file that grows without end from being read for ever.
 class FieldReader {
  public:
-  explicit FieldReader(File& file) : file_(file), buffer_(64 * 1024) {}
+  FieldReader(File& file, int64_t size) : file_(file), buffer_(64 * 1024), left_(size) {}
 
   bool AtEnd() { return Peek() == kEndOfFile; }
   // True when the file could not be read to its end.
@@ -59,13 +62,15 @@ class FieldReader {
     return c;
   }
   bool Fill() {
-    if (ended_) return false;
-    const int64_t got = file_.Read(buffer_.data(), buffer_.size());
+    if (ended_ || left_ <= 0) return false;
+    const size_t wanted = static_cast<size_t>(std::min<int64_t>(left_, buffer_.size()));
+    const int64_t got = file_.Read(buffer_.data(), wanted);
     if (got <= 0) {
       failed_ = got < 0;
       ended_ = true;
       return false;
     }
+    left_ -= got;
     pos_ = 0;
     len_ = static_cast<size_t>(got);
     for (size_t i = 0; i < len_; ++i) {
@@ -80,18 +85,19 @@ class FieldReader {
 
   File& file_;
   std::vector<char> buffer_;
+  int64_t left_;
   size_t pos_ = 0;
   size_t len_ = 0;
   bool ended_ = false;
   bool failed_ = false;
 };
 
-// Calls on_entry(catalan, translations) for every entry of the file, in
-// order, until it returns true. False when the file could not be read to
+// Calls on_entry(catalan, translations) for every entry of the first `size`
+// bytes of the file, in order, until it returns true. False when the file could not be read to
 // the end of what was scanned.
 template <typename OnEntry>
-bool ForEachEntry(File& file, OnEntry on_entry) {
-  FieldReader in(file);
+bool ForEachEntry(File& file, int64_t size, OnEntry on_entry) {
+  FieldReader in(file, size);
   while (!in.AtEnd()) {
     std::string catalan = in.ReadField();
     if (in.AtEnd()) break;  // a lone first field is not an entry
@@ -129,14 +135,20 @@ std::string Translator::Translate(std::string_view text) {
   return ScanFile(text, field);
 }
 
-std::string Translator::ScanFile(std::string_view text, int field) {
-  // Opening for appending creates the file when it is missing and leaves an
-  // existing one as it is.
+bool Translator::StampCreating(FileStamp* stamp) {
+  if (env_.Stamp(path_, stamp)) return true;
+  // Opening for appending creates the missing file and changes nothing else.
   env_.Open(path_, OpenMode::kAppend);
-  std::unique_ptr<File> file = env_.Open(path_, OpenMode::kRead);
+  return env_.Stamp(path_, stamp);
+}
+
+std::string Translator::ScanFile(std::string_view text, int field) {
   std::string result(text);
+  FileStamp stamp;
+  if (!StampCreating(&stamp)) return result;
+  std::unique_ptr<File> file = env_.Open(path_, OpenMode::kRead);
   if (file == nullptr) return result;
-  ForEachEntry(*file, [&](std::string catalan, Translations translations) {
+  ForEachEntry(*file, stamp.size, [&](std::string catalan, Translations translations) {
     if (catalan != text) return false;
     if (field >= 0) result = std::move(translations[field]);
     return true;
@@ -146,12 +158,9 @@ std::string Translator::ScanFile(std::string_view text, int field) {
 
 bool Translator::RefreshCache() {
   FileStamp stamp;
-  if (!env_.Stamp(path_, &stamp)) {
-    env_.Open(path_, OpenMode::kAppend);
-    if (!env_.Stamp(path_, &stamp)) {
-      cache_valid_ = false;
-      return false;
-    }
+  if (!StampCreating(&stamp)) {
+    cache_valid_ = false;
+    return false;
   }
   if (cache_valid_ && stamp == cache_stamp_) return true;
   cache_valid_ = false;
@@ -161,10 +170,11 @@ bool Translator::RefreshCache() {
   // being read gives the next call another stamp, and the file is read again.
   std::unique_ptr<File> file = env_.Open(path_, OpenMode::kRead);
   if (file == nullptr) return false;  // unreadable now; perhaps not at the next call
-  const bool complete = ForEachEntry(*file, [this](std::string catalan, Translations translations) {
-    cache_.try_emplace(std::move(catalan), std::move(translations));  // the first entry wins
-    return false;
-  });
+  const bool complete =
+      ForEachEntry(*file, stamp.size, [this](std::string catalan, Translations translations) {
+        cache_.try_emplace(std::move(catalan), std::move(translations));  // the first entry wins
+        return false;
+      });
   if (!complete) {
     cache_.clear();
     return false;

@@ -64,6 +64,9 @@ class Translator {
   // Scans the file for the first entry of `text`; the text itself when the
   // file has none or cannot be read.
   std::string ScanFile(std::string_view text, int field);
+  // The language file's stamp, after creating the file when it is missing;
+  // false when it cannot be examined.
+  bool StampCreating(FileStamp* stamp);
   // Makes the cache hold the file as it is now; false when it cannot.
   bool RefreshCache();
 

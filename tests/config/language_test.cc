@@ -172,6 +172,10 @@ TEST_P(TranslatorTest, DamagedFilesNeitherCrashNorHang) {
   for (int i = 0; i < 4096; ++i) noise.push_back(static_cast<char>((i * 131 + 7) % 256));
   WriteLanguageFile(noise);
   EXPECT_EQ(translator.Translate("OK"), "OK");
+  // A device that never ends, in the file's place.
+  std::filesystem::remove(FilePath());
+  std::filesystem::create_symlink("/dev/zero", FilePath());
+  EXPECT_EQ(translator.Translate("OK"), "OK");
   // A directory where the file should be.
   std::filesystem::remove(FilePath());
   std::filesystem::create_directory(FilePath());
