@@ -93,8 +93,8 @@ class FieldReader {
 };
 
 // Calls on_entry(catalan, translations) for every entry of the first `size`
-// bytes of the file, in order, until it returns true. False when the file could not be read to
-// the end of what was scanned.
+// bytes of the file, in order, until it returns true. False when a read
+// error cut the scan short.
 template <typename OnEntry>
 bool ForEachEntry(File& file, int64_t size, OnEntry on_entry) {
   FieldReader in(file, size);

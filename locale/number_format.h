@@ -17,7 +17,8 @@
 // value. The value is rounded half to even, as stored, to the mask's
 // decimals. A value too wide for its digit positions falls back to its plain
 // digits, right-aligned and cut on the right; when even its integer part and
-// sign do not fit, and for NaN and infinities, the result is all "!".
+// sign do not fit, for NaN and infinities, and for a value that cannot be
+// scaled to the mask's decimals in a double, the result is all "!".
 //
 // NumberFormat reads the user's decimal and thousands characters once, at its
 // first use, from the settings file named by the environment variable
