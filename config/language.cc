@@ -28,9 +28,8 @@ class FieldReader {
     std::string field;
     if (Peek() == '"') {
       Skip();
-      for (int c = Get(); c != kEndOfFile && c != '"'; c = Get()) {
-        field.push_back(static_cast<char>(c));
-      }
+      AppendUntilStop(/*quoted=*/true, &field);
+      Skip();  // the closing quote, if any
       while (Peek() == ' ' || Peek() == '\t' || Peek() == '\n') Skip();
       if (Peek() == ',') {
         Skip();
@@ -40,14 +39,13 @@ class FieldReader {
       }
       return field;
     }
-    for (int c = Get(); c != kEndOfFile && c != ','; c = Get()) {
-      if (c == '\r') {
-        if (Peek() == '\n') Skip();
-        break;
-      }
-      if (c != '\t' && c != '\n') field.push_back(static_cast<char>(c));
+    for (;;) {
+      AppendUntilStop(/*quoted=*/false, &field);
+      const int c = Get();
+      if (c == '\t' || c == '\n') continue;  // dropped
+      if (c == '\r' && Peek() == '\n') Skip();
+      return field;
     }
-    return field;
   }
 
  private:
@@ -55,7 +53,24 @@ class FieldReader {
     if (pos_ == len_ && !Fill()) return kEndOfFile;
     return static_cast<unsigned char>(buffer_[pos_]);
   }
-  void Skip() { ++pos_; }
+  void Skip() {
+    if (pos_ < len_) ++pos_;
+  }
+  // Appends the bytes before the next quote (when `quoted`) or the next
+  // comma, CR, tab or LF (otherwise), which is left unread, or before the
+  // end of the file; in whole runs.
+  void AppendUntilStop(bool quoted, std::string* field) {
+    auto is_stop = [quoted](char c) {
+      return quoted ? c == '"' : c == ',' || c == '\r' || c == '\t' || c == '\n';
+    };
+    while (Peek() != kEndOfFile) {
+      size_t stop = pos_;
+      while (stop < len_ && !is_stop(buffer_[stop])) ++stop;
+      field->append(buffer_.data() + pos_, stop - pos_);
+      pos_ = stop;
+      if (stop < len_) return;
+    }
+  }
   int Get() {
     const int c = Peek();
     if (c != kEndOfFile) Skip();
