@@ -155,10 +155,12 @@ TEST(DayOfWeekTest, ConsecutiveDaysFollowEachOther) {
     int first_day;   // the day of the week of that 1 January
   };
   const Stretch stretches[] = {
-      {1, 40, 6},       // Julian leap years from the start
-      {1560, 1620, 1},  // the change of calendar
-      {1880, 2110, 4},  // 1900 is not a leap year, 2000 is, 2100 is not
-      {9990, 9999, 1},  // the last years
+      {1, 9, 6},        // Julian leap years from the start
+      {1576, 1588, 7},  // the change of calendar
+      {1896, 1904, 3},  // 1900 is not a leap year
+      {1996, 2004, 1},  // 2000 is
+      {2096, 2104, 7},  // 2100 is not
+      {9996, 9999, 1},  // the last years
   };
   auto leap = [](int year) {
     return year < 1582 ? year % 4 == 0 : (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
