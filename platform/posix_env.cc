@@ -138,20 +138,27 @@ std::unique_ptr<File> PosixEnv::Open(std::string_view path, OpenMode mode) {
       break;
   }
   const std::string host = HostPath(path);
+  // O_NONBLOCK keeps a FIFO put in a file's place from blocking the open;
+  // anything but a regular file is then refused, so that neither a FIFO nor
+  // a device such as /dev/zero can hang or flood a reader.
   int fd;
   do {
-    fd = ::open(host.c_str(), flags, 0666);
+    fd = ::open(host.c_str(), flags | O_NONBLOCK, 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
     Fail();
     return nullptr;
   }
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  const bool examined = ::fstat(fd, &st) == 0;
+  if (!examined || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    Fail("is a directory");
+    Fail(!examined             ? "cannot be examined"
+         : S_ISDIR(st.st_mode) ? "is a directory"
+                               : "not a regular file");
     return nullptr;
   }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return std::make_unique<PosixFile>(fd);
 }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <set>
 
 #include "platform/posix_env.h"
@@ -78,6 +81,21 @@ TEST(EnvFilesTest, ExistsDeleteRenameDirectories) {
   EXPECT_EQ(names, std::vector<std::string>{"f"});
   EXPECT_FALSE(env.ChangeDirectory("missing"));
   EXPECT_EQ(env.CurrentDirectory(), dir.path() + "/NEW");
+}
+
+TEST(EnvFilesTest, OnlyRegularFilesOpen) {
+  TempDir dir;
+  TestEnv env(dir.path());
+  // A FIFO in a file's place must neither block the open nor be read; a
+  // device must not flood the reader.
+  ASSERT_EQ(::mkfifo(dir.Path("fifo").c_str(), 0666), 0);
+  std::filesystem::create_symlink("/dev/zero", dir.Path("zero"));
+  for (const char* name : {"fifo", "zero"}) {
+    for (OpenMode mode : {OpenMode::kRead, OpenMode::kWrite, OpenMode::kReadWrite}) {
+      EXPECT_EQ(env.Open(name, mode), nullptr) << name;
+      EXPECT_FALSE(env.LastError().empty()) << name;
+    }
+  }
 }
 
 TEST(EnvLockTest, SecondLockOnTheSamePathWaitsForTheFirst) {
