@@ -54,6 +54,24 @@ inline std::string U16(uint16_t v) {
   return s;
 }
 
+inline std::string U32(uint32_t v) {
+  std::string s;
+  AppendU32(&s, v);
+  return s;
+}
+
+// Records of the multi-process tests, 20 bytes: a 4-byte number (key 0,
+// binary, unique), an 8-byte group name (key 1, duplicates) and a payload.
+inline std::string NumberedDefinition() {
+  return Definition(20, {{{1, 4, rm::kFlagBinary}}, {{5, 8, rm::kFlagDuplicates}}});
+}
+inline std::string Numbered(uint32_t n) {
+  std::string r = U32(n) + "group" + std::to_string(n % 7);
+  r.resize(12, ' ');
+  r += "payload.";
+  return r;
+}
+
 // One open file of one RecordManager.
 class RecordFile {
  public:
