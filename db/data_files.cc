@@ -42,8 +42,8 @@ DataFilePath BuildDataFilePath(std::string_view name) {
   return result;
 }
 
-RecordAccess::RecordAccess(Env& env, const Session& session, RecordManager& manager,
-                           RecordUi& ui, OpenFileTable& table)
+RecordAccess::RecordAccess(Env& env, const Session& session, RecordManager& manager, RecordUi& ui,
+                           OpenFileTable& table)
     : env_(env), session_(session), manager_(manager), ui_(ui), table_(table) {}
 
 int16_t RecordAccess::FindFileSlot(int16_t file_id) const {
@@ -137,7 +137,8 @@ void RecordAccess::OpenDataFile(int16_t file_id, std::string_view name, std::spa
       std::string owner = OwnerName() + '\0';
       uint32_t owner_length = static_cast<uint32_t>(owner.size());
       std::string key = where.path + '\0';
-      result = Call(rm::kOpen, slot.position_block, &owner, &owner_length, &key, where.path.size(), 0);
+      result =
+          Call(rm::kOpen, slot.position_block, &owner, &owner_length, &key, where.path.size(), 0);
       if (result == rm::kFileLocked) {
         env_.SleepMillis(kLockedFileRetryMillis);
         continue;

@@ -54,8 +54,7 @@ class RecordAccess {
   int16_t FindFileSlot(int16_t file_id) const;
   // The length of key `key_number` (0 when the file has no such key) and
   // the record length, from Stat; both 0 when the file id is not open.
-  void GetKeyInfo(int16_t file_id, int16_t key_number, int16_t* key_length,
-                  int16_t* record_length);
+  void GetKeyInfo(int16_t file_id, int16_t key_number, int16_t* key_length, int16_t* record_length);
   // Opens (creating it from the data dictionary when missing) and binds
   // `record`. Statuses 0, 1002, 1003; any other failure shows the access
   // message and ends the program through RecordUi.
@@ -70,8 +69,8 @@ class RecordAccess {
                     int16_t direction);
   void FindByKeyStatus(int16_t file_id, int16_t key_number, std::string_view key_value,
                        int16_t direction, int16_t* status);
-  void SetKeyRange(int16_t file_id, int16_t key_number, std::string_view from,
-                   std::string_view to, int16_t* status);
+  void SetKeyRange(int16_t file_id, int16_t key_number, std::string_view from, std::string_view to,
+                   int16_t* status);
   int16_t ReadNextInRange(int16_t file_id);
   void SkipRecords(int16_t file_id, int16_t count, int16_t* status);
   // position 0: the current record's physical position (0 on error); any

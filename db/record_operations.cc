@@ -37,8 +37,8 @@ int16_t RealKeyNumber(int16_t key_number) {
 int16_t RecordAccess::RunOperation(int16_t slot_number, int16_t operation) {
   FileSlot& slot = table_.slots[slot_number];
   if (slot.lock_mode != 0 && TakesLockBias(operation)) operation += rm::kSingleRecordLock;
-  const size_t record_length =
-      std::min<size_t>(static_cast<size_t>(std::max<int32_t>(slot.record_length, 0)), kDataBufferBytes);
+  const size_t record_length = std::min<size_t>(
+      static_cast<size_t>(std::max<int32_t>(slot.record_length, 0)), kDataBufferBytes);
   bool message_shown = false;
   int16_t status;
   for (int attempt = 1;; ++attempt) {
@@ -50,9 +50,10 @@ int16_t RecordAccess::RunOperation(int16_t slot_number, int16_t operation) {
     uint32_t data_length = static_cast<uint32_t>(record_length);
     std::string key(kKeyBufferBytes, '\0');
     std::copy(slot.key_value.begin(), slot.key_value.end(), key.begin());
-    status = Call(operation, slot.position_block, &data, &data_length, &key,
-                  slot.key_value.size(), slot.key_number);
-    const size_t answered = std::min<size_t>({data_length, record_length, slot.record_buffer.size()});
+    status = Call(operation, slot.position_block, &data, &data_length, &key, slot.key_value.size(),
+                  slot.key_number);
+    const size_t answered =
+        std::min<size_t>({data_length, record_length, slot.record_buffer.size()});
     std::copy_n(data.begin(), answered, slot.record_buffer.begin());
     slot.key_value = key.substr(0, slot.key_value.size());
 
@@ -117,8 +118,9 @@ int16_t RecordAccess::FindByKey(int16_t file_id, int16_t key_number, std::string
   FileSlot& slot = table_.slots[n];
   slot.key_number = key_number;
   slot.key_value = Fit(key_value, static_cast<size_t>(key_length), '\0');
-  const int16_t operation =
-      direction == 0 ? rm::kGetEqual : direction > 0 ? rm::kGetGreaterOrEqual : rm::kGetLessOrEqual;
+  const int16_t operation = direction == 0  ? rm::kGetEqual
+                            : direction > 0 ? rm::kGetGreaterOrEqual
+                                            : rm::kGetLessOrEqual;
   return PassingShort(RunOperation(n, operation));
 }
 
@@ -140,9 +142,18 @@ void RecordAccess::SetKeyRange(int16_t file_id, int16_t key_number, std::string_
     *status = db::kNoSuchKey;
     return;
   }
+  const size_t length = static_cast<size_t>(key_length);
   slot->key_number = static_cast<int16_t>(-key_number - 1);
-  slot->range_low = Fit(from, static_cast<size_t>(key_length), '\0');
-  slot->range_high = Fit(to, static_cast<size_t>(key_length), '\xFF');
+  slot->range_low = Fit(from, length, '\0');
+  slot->range_high = Fit(to, length, '\xFF');
+  // A range given from high to low is walked backwards. Its bounds are then
+  // padded the other way round, so that it runs from everything that begins
+  // with the from value down to everything that begins with the to value,
+  // as an ascending range does; the direction stays the same.
+  if (slot->range_low > slot->range_high) {
+    slot->range_low = Fit(from, length, '\xFF');
+    slot->range_high = Fit(to, length, '\0');
+  }
 }
 
 int16_t RecordAccess::ReadNextInRange(int16_t file_id) {
@@ -160,7 +171,8 @@ int16_t RecordAccess::ReadNextInRange(int16_t file_id) {
     operation = ascending ? rm::kGetNext : rm::kGetPrevious;
   }
   int16_t status = PassingShort(RunOperation(n, operation));
-  if (status == 0 && (ascending ? slot.key_value > slot.range_high : slot.key_value < slot.range_high)) {
+  if (status == 0 &&
+      (ascending ? slot.key_value > slot.range_high : slot.key_value < slot.range_high)) {
     status = db::kEndOfRange;
   }
   if (status != 0) {
@@ -183,7 +195,8 @@ void RecordAccess::SkipRecords(int16_t file_id, int16_t count, int16_t* status) 
   const int16_t operation = count < 0 ? rm::kGetPrevious : rm::kGetNext;
   // The intermediate steps read into a scratch buffer, without lock or wait;
   // the engine needs the key's whole length in the key buffer's length.
-  for (int remaining = std::abs(static_cast<int>(count)); remaining > 1 && *status == 0; --remaining) {
+  for (int remaining = std::abs(static_cast<int>(count)); remaining > 1 && *status == 0;
+       --remaining) {
     std::string scratch(kDataBufferBytes, '\0');
     uint32_t length = kDataBufferBytes;
     std::string key(kKeyBufferBytes, '\0');

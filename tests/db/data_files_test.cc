@@ -113,10 +113,10 @@ TEST_F(DataFilesTest, AFileThatCannotBeOpenedStopsTheProgramInOrder) {
   int16_t status = 0;
   access_.OpenDataFile(146, "T3\\Mivel", record, &status);  // no dictionary entry
   EXPECT_EQ(status, rm::kInvalidDefinition);
-  EXPECT_EQ(ui_.calls, (std::vector<std::string>{
-                           "ShowMessage 12 NO ES POT ACCEDIR AL FITXER T3\\Mivel (24)", "Beep",
-                           "DiscardTypeAhead", "WaitForKey", "PopWindow", "CloseProgramFiles",
-                           "EndProgram 0"}));
+  EXPECT_EQ(ui_.calls,
+            (std::vector<std::string>{"ShowMessage 12 NO ES POT ACCEDIR AL FITXER T3\\Mivel (24)",
+                                      "Beep", "DiscardTypeAhead", "WaitForKey", "PopWindow",
+                                      "CloseProgramFiles", "EndProgram 0"}));
   EXPECT_EQ(access_.FindFileSlot(146), -kMaxDataFiles) << "every data file was released";
 }
 
@@ -160,8 +160,10 @@ TEST(MessagesTest, EachLanguageHasItsTextsAndAnyOtherCodeIsCatalan) {
     const char* lock;
   } cases[] = {
       {"CAT", "NO ES POT ACCEDIR AL FITXER DADES\\X (94)", "FITXER BLOQUEJAT. ESPEREU UN MOMENT."},
-      {"SPA", "NO SE PUEDE ACCEDER AL FICHERO DADES\\X (94)", "FICHERO BLOQUEADO. ESPERE UN MOMENTO."},
-      {"GLG", "NOM SE PODE ACEDER AO FICHEIRO DADES\\X (94)", "FICHEIRO BLOQUEADO. ESPERE UM MOMENTO."},
+      {"SPA", "NO SE PUEDE ACCEDER AL FICHERO DADES\\X (94)",
+       "FICHERO BLOQUEADO. ESPERE UN MOMENTO."},
+      {"GLG", "NOM SE PODE ACEDER AO FICHEIRO DADES\\X (94)",
+       "FICHEIRO BLOQUEADO. ESPERE UM MOMENTO."},
       {"OCI", "NON SE P\xE3T ACCEDIR ATH FICH\xD4R DADES\\X (94)",
        "FICH\xD4R BLOQUEJAT. ESPERATZ UN MOMENT."},
       {"   ", "NO ES POT ACCEDIR AL FITXER DADES\\X (94)", "FITXER BLOQUEJAT. ESPEREU UN MOMENT."},
@@ -177,7 +179,8 @@ TEST(MessagesTest, EachLanguageHasItsTextsAndAnyOtherCodeIsCatalan) {
 TEST(InsertLogTest, NumbersStandInColumns1And15And29) {
   const std::string second = " 2 " + std::string(11, ' ');  // columns 15 to 28
   EXPECT_EQ(InsertLogLine(146, 2, 0), " 146 " + std::string(9, ' ') + second + " 0 \r\n");
-  EXPECT_EQ(InsertLogLine(-32768, 2, 1003), "-32768 " + std::string(7, ' ') + second + " 1003 \r\n");
+  EXPECT_EQ(InsertLogLine(-32768, 2, 1003),
+            "-32768 " + std::string(7, ' ') + second + " 1003 \r\n");
   EXPECT_EQ(InsertLogLine(511, 2, -1), " 511 " + std::string(9, ' ') + second + "-1 \r\n");
 }
 

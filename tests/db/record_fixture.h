@@ -32,7 +32,9 @@ class RecordingUi : public RecordUi {
     return 13;
   }
   void CloseProgramFiles() override { calls.push_back("CloseProgramFiles"); }
-  void EndProgram(int exit_code) override { calls.push_back("EndProgram " + std::to_string(exit_code)); }
+  void EndProgram(int exit_code) override {
+    calls.push_back("EndProgram " + std::to_string(exit_code));
+  }
 
   std::vector<std::string> calls;
   std::function<void()> on_message;
