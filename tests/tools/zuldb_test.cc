@@ -1,0 +1,197 @@
+// The data tool end to end: descriptions to dictionary entries, creation,
+// imports that keep all or nothing, exports along any key.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/posix_env.h"
+#include "platform/record_manager/record_manager.h"
+#include "tests/platform/record_file.h"
+#include "tests/support/temp_dir.h"
+
+namespace zul {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::TempDir;
+using testing::WriteFileBytes;
+
+struct ToolRun {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+ToolRun Zuldb(const std::string& args, const TempDir& dir) {
+  const std::string err_file = dir.Path("stderr.txt");
+  const std::string command =
+      "cd '" + dir.path() + "' && '" + ZUL_ZULDB + "' " + args + " 2>'" + err_file + "'";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  std::string out;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  const int status = ::pclose(pipe);
+  ToolRun run{WEXITSTATUS(status), out, ReadFileBytes(err_file)};
+  std::remove(err_file.c_str());
+  return run;
+}
+
+constexpr char kOwners[] =
+    "; owners\r\n"
+    "[Fitxer]\r\nRegistre=40\r\n"
+    "[Camps]\r\nCamp1=Comunitat,1,2,xifres\r\nCamp2=Pis,3,2,text\r\nCamp3=Nom,5,30,text\r\n"
+    "Camp4=Quota,35,2,enter\r\n"
+    "[Clau0]\r\nCamps=Comunitat,Pis\r\n"
+    "[Clau1]\r\nCamps=Nom\r\nDuplicats=Si\r\nTaula=Si\r\n"
+    "[Clau2]\r\nCamps=Quota\r\nDuplicats=Si\r\n"
+    "[Ordenacio]\r\nNom=CATALA\r\nRegla=catala\r\n";
+
+constexpr char kCsv[] =
+    "Comunitat,Pis,Nom,Quota\r\n"
+    "0012,1A,Òscar Puig,250\r\n"
+    "12,2A,\"Font, Mercè\",-3\r\n"
+    "7,BA,anna Solé,1000\n"
+    "0012,AT,Àngel Roca,300\r\n";
+
+class ZuldbTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFileBytes(dir_.Path("owners.ini"), kOwners);
+    WriteFileBytes(dir_.Path("owners.csv"), kCsv);
+    ASSERT_EQ(Zuldb("describe owners.ini owners.xdf", dir_).code, 0);
+    ASSERT_EQ(Zuldb("create owners.xdf Propiet.dat", dir_).code, 0);
+  }
+  TempDir dir_;
+};
+
+TEST_F(ZuldbTest, ImportThenExportAlongEachKey) {
+  const std::string entry = ReadFileBytes(dir_.Path("owners.xdf"));
+  ASSERT_GE(entry.size(), 2u);
+  EXPECT_EQ(static_cast<unsigned char>(entry[0]) | static_cast<unsigned char>(entry[1]) << 8,
+            static_cast<int>(entry.size()) - 2);
+  ToolRun run = Zuldb("import owners.ini Propiet.dat owners.csv", dir_);
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(Zuldb("export owners.ini Propiet.dat", dir_).out,
+            "Comunitat,Pis,Nom,Quota\r\n"
+            "0007,BA,anna Solé,1000\r\n"
+            "0012,1A,Òscar Puig,250\r\n"
+            "0012,2A,\"Font, Mercè\",-3\r\n"
+            "0012,AT,Àngel Roca,300\r\n");
+  // Names in the Catalan order: case ignored, accents with their letter.
+  EXPECT_EQ(Zuldb("export owners.ini Propiet.dat 1", dir_).out,
+            "Comunitat,Pis,Nom,Quota\r\n"
+            "0012,AT,Àngel Roca,300\r\n"
+            "0007,BA,anna Solé,1000\r\n"
+            "0012,2A,\"Font, Mercè\",-3\r\n"
+            "0012,1A,Òscar Puig,250\r\n");
+  // A binary key compares unsigned: -3 is 65533.
+  EXPECT_EQ(Zuldb("export owners.ini Propiet.dat 2", dir_).out,
+            "Comunitat,Pis,Nom,Quota\r\n"
+            "0012,1A,Òscar Puig,250\r\n"
+            "0012,AT,Àngel Roca,300\r\n"
+            "0007,BA,anna Solé,1000\r\n"
+            "0012,2A,\"Font, Mercè\",-3\r\n");
+  run = Zuldb("show Propiet.dat", dir_);
+  EXPECT_EQ(run.code, 0);
+  EXPECT_NE(run.out.find("record length 40, page size 1024, 3 keys"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("position 1, length 2, -\n  position 3, length 2, -"), std::string::npos);
+  EXPECT_NE(run.out.find("collating table CATALA"), std::string::npos);
+  EXPECT_NE(run.out.find("\n4 records\n"), std::string::npos);
+  EXPECT_EQ(Zuldb("export owners.ini Propiet.dat 3", dir_).code, 1);
+}
+
+TEST_F(ZuldbTest, ABadRowNamesItsLineAndFieldAndKeepsNothing) {
+  const struct {
+    const char* rows;
+    const char* message;
+  } cases[] = {
+      {"0001,1A,Anna,1\r\n00x1,1B,Pere,2\r\n",
+       "line 3, field Comunitat: not a number of at most 4 digits"},
+      {"1,1A,Anna,1\r\n2,1B,Una persona amb un nom massa llarg,2\r\n",
+       "line 3, field Nom: longer than 30"},
+      {"1,1A,Anna,1\r\n2,1B,Pere,70000\r\n", "line 3, field Quota: not a whole number"},
+      {"1,1A,Anna,1\r\n2,1B,Pere\r\n", "line 3: 3 values for 4 columns"},
+      {"1,1A,Anna,1\r\n2,1B,\"Pere,2\r\n", "line 3: a quoted field is never closed"},
+      {"1,1A,Anna,1\r\n2,1B,Pere 5€,2\r\n",
+       "line 3, field Nom: holds a character that code page 850"},
+      {"1,1A,Anna,1\r\n\r\n\"1\",\"1A\",Pere,2\r\n",
+       "line 4: a record with the same value of a key"},
+      {"1,1A,\"Anna\r\nsegona línia\",1\r\n1,1A,x,1\r\n", "line 4: a record with the same value"},
+  };
+  for (const auto& c : cases) {
+    WriteFileBytes(dir_.Path("bad.csv"), std::string("Comunitat,Pis,Nom,Quota\r\n") + c.rows);
+    const ToolRun run = Zuldb("import owners.ini Propiet.dat bad.csv", dir_);
+    EXPECT_EQ(run.code, 1) << c.rows;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("nothing was imported"), std::string::npos) << run.err;
+    EXPECT_EQ(Zuldb("export owners.ini Propiet.dat", dir_).out, "Comunitat,Pis,Nom,Quota\r\n")
+        << c.rows;
+  }
+  WriteFileBytes(dir_.Path("bad.csv"), "Comunitat,Planta\r\n1,2\r\n");
+  ToolRun run = Zuldb("import owners.ini Propiet.dat bad.csv", dir_);
+  EXPECT_NE(run.err.find("line 1, field Planta: no such field"), std::string::npos) << run.err;
+}
+
+TEST_F(ZuldbTest, ImportNeedsTheFileToItselfAndAMatchingDescription) {
+  {
+    PosixEnv env;
+    RecordManager manager(env);
+    testing::RecordFile other(manager);
+    ASSERT_EQ(other.Open(dir_.Path("Propiet.dat")), 0);
+    const ToolRun run = Zuldb("import owners.ini Propiet.dat owners.csv", dir_);
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.err.find("another program has the file open"), std::string::npos) << run.err;
+  }
+  std::string other = kOwners;
+  other.replace(other.find("Registre=40"), 11, "Registre=41");
+  WriteFileBytes(dir_.Path("other.ini"), other);
+  const ToolRun run = Zuldb("import other.ini Propiet.dat owners.csv", dir_);
+  EXPECT_EQ(run.code, 1);
+  EXPECT_NE(run.err.find("is not the one other.ini describes"), std::string::npos) << run.err;
+  EXPECT_EQ(Zuldb("create owners.xdf Propiet.dat", dir_).code, 1) << "never replaces a file";
+}
+
+TEST_F(ZuldbTest, FaultyDescriptionsAndEntriesAreRefusedWithTheirReason) {
+  const struct {
+    const char* from;
+    const char* to;
+    const char* message;
+  } cases[] = {
+      {"Registre=40", "Registre=0", "[Fitxer] Registre: a record length of 1 to 1536"},
+      {"Camp3=Nom,5,30,text", "Camp3=Nom,15,30,text",
+       "[Camps] Camp3: the field does not lie inside"},
+      {"Camp3=Nom,5,30,text", "Camp3=Nom,5,30,data", "[Camps] Camp3: unknown type \"data\""},
+      {"Camps=Nom", "Camps=Cognom", "[Clau1] Camps: no field named \"Cognom\""},
+      {"Regla=catala", "Regla=castella", "[Ordenacio] Regla: the only rule is catala"},
+      {"Regla=catala", "Fila0=00 01", "[Ordenacio] Fila0: 16 hexadecimal bytes are needed"},
+      {"[Clau0]\r\nCamps=Comunitat,Pis",
+       "[Clau0]\r\nCamps=", "[Clau0] Camps: a file needs at least key 0"},
+  };
+  for (const auto& c : cases) {
+    std::string text = kOwners;
+    text.replace(text.find(c.from), std::string(c.from).size(), c.to);
+    WriteFileBytes(dir_.Path("faulty.ini"), text);
+    const ToolRun run = Zuldb("describe faulty.ini faulty.xdf", dir_);
+    EXPECT_EQ(run.code, 1) << c.to;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_FALSE(testing::FileExists(dir_.Path("faulty.xdf")));
+  }
+  const std::string entry = ReadFileBytes(dir_.Path("owners.xdf"));
+  WriteFileBytes(dir_.Path("cut.xdf"), entry.substr(0, entry.size() - 1));
+  ToolRun run = Zuldb("create cut.xdf New.dat", dir_);
+  EXPECT_EQ(run.code, 1);
+  EXPECT_NE(run.err.find("length does not match"), std::string::npos) << run.err;
+  WriteFileBytes(dir_.Path("zero.xdf"), std::string("\x10\x00", 2) + std::string(16, '\0'));
+  run = Zuldb("create zero.xdf New.dat", dir_);
+  EXPECT_NE(run.err.find("the file definition is not valid (status 24)"), std::string::npos)
+      << run.err;
+  EXPECT_FALSE(testing::FileExists(dir_.Path("New.dat")));
+  EXPECT_EQ(Zuldb("frobnicate", dir_).code, 2);
+  EXPECT_EQ(Zuldb("--help", dir_).code, 0);
+}
+
+}  // namespace
+}  // namespace zul
