@@ -193,5 +193,78 @@ TEST_F(ZuldbTest, FaultyDescriptionsAndEntriesAreRefusedWithTheirReason) {
   EXPECT_EQ(Zuldb("--help", dir_).code, 0);
 }
 
+// The demo installation's files hold the fields the listing reads where it
+// reads them, and its data imports whole.
+TEST(DemoDataTest, DescriptionsGiveTheListingsLayoutsAndTheDataImports) {
+  TempDir dir;
+  const std::string data = std::string(ZUL_SOURCE_DIR) + "/demo/data/";
+  rm::FileSpec spec[3];
+  const char* names[3] = {"FinquesH", "PropietH", "Mivel"};
+  for (int i = 0; i < 3; ++i) {
+    const std::string name = names[i];
+    ASSERT_EQ(Zuldb("describe '" + data + name + ".ini' " + name + ".xdf", dir).code, 0) << name;
+    const std::string entry = ReadFileBytes(dir.Path(name + ".xdf"));
+    ASSERT_EQ(rm::ParseFileSpec(std::string_view(entry).substr(2), &spec[i]), 0) << name;
+  }
+  // Communities: key 0 the 2-byte code at offset 0, the record long enough
+  // for the president's flat at offset 158.
+  ASSERT_GE(spec[0].record_length, 160);
+  ASSERT_EQ(spec[0].keys[0].segments.size(), 1u);
+  EXPECT_EQ(spec[0].keys[0].segments[0].position, 1);
+  EXPECT_EQ(spec[0].keys[0].Length(), 2);
+  // Owners: key 0 is the code and the flat, 4 bytes.
+  ASSERT_GE(spec[1].record_length, 38);
+  EXPECT_EQ(spec[1].keys[0].Length(), 4);
+  EXPECT_EQ(spec[1].keys[0].segments[0].position, 1);
+  // The sort work file: 168 bytes, key 0 the 80-byte sort text, duplicates
+  // allowed, through a table where case and accents do not count.
+  EXPECT_GE(spec[2].record_length, 168);
+  ASSERT_EQ(spec[2].keys[0].segments.size(), 1u);
+  const rm::KeySegment sort = spec[2].keys[0].segments[0];
+  EXPECT_EQ(sort.position, 1);
+  EXPECT_EQ(sort.length, 80);
+  EXPECT_TRUE(sort.flags & rm::kFlagDuplicates);
+  EXPECT_TRUE(sort.flags & rm::kFlagAlternate);
+  ASSERT_TRUE(spec[2].has_collating);
+  const auto& table = spec[2].collating_table;
+  EXPECT_EQ(table['a'], 'A');
+  EXPECT_EQ(table[0x85], 'A');  // à
+  EXPECT_EQ(table[0x90], 'E');  // É
+  EXPECT_EQ(table[0x87], 'C');  // ç
+  EXPECT_EQ(table[0xA4], 'N');  // ñ
+  EXPECT_EQ(table[','], ',');
+  EXPECT_LT(table[' '], table['A']);
+
+  for (const std::string name : {"FinquesH", "PropietH"}) {
+    ASSERT_EQ(Zuldb("create " + name + ".xdf " + name + ".dat", dir).code, 0);
+    const ToolRun run =
+        Zuldb("import '" + data + name + ".ini' " + name + ".dat '" + data + name + ".csv'", dir);
+    ASSERT_EQ(run.code, 0) << run.err;
+  }
+  // A few hundred of each, community 0012 among them, and some presidents'
+  // flats without an owner.
+  PosixEnv env;
+  RecordManager manager(env);
+  testing::RecordFile communities(manager), owners(manager);
+  ASSERT_EQ(communities.Open(dir.Path("FinquesH.dat")), 0);
+  ASSERT_EQ(owners.Open(dir.Path("PropietH.dat")), 0);
+  int count = 0, without_owner = 0, owner_count = 0;
+  bool has_0012 = false;
+  std::string key, record;
+  for (int16_t op = rm::kGetFirst; communities.Op(op, 0, &key, &record) == 0; op = rm::kGetNext) {
+    ++count;
+    has_0012 = has_0012 || record.substr(0, 2) == "\x80\x8C";
+    std::string owner_key = record.substr(0, 2) + record.substr(158, 2), owner;
+    if (owners.Op(rm::kGetEqual, 0, &owner_key, &owner) == rm::kKeyNotFound) ++without_owner;
+  }
+  for (int16_t op = rm::kGetFirst; owners.Op(op, 0, &key, &record) == 0; op = rm::kGetNext)
+    ++owner_count;
+  EXPECT_GE(count, 200);
+  EXPECT_GE(owner_count, 200);
+  EXPECT_TRUE(has_0012);
+  EXPECT_GT(without_owner, 0);
+  EXPECT_LT(without_owner, count / 4);
+}
+
 }  // namespace
 }  // namespace zul
