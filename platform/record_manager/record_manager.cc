@@ -21,6 +21,9 @@ constexpr char kBlockSignature[4] = {'Z', 'R', 'M', '1'};
 constexpr int64_t kFormat = 1;
 constexpr off_t kOpenLockByte = 0;
 constexpr off_t kRecordLockBase = 16;
+// A walk reads this many rows at a time, and serves them for this long.
+constexpr int kReadAhead = 16;
+constexpr int64_t kReadAheadMillis = 20;
 
 int16_t FromSqlite(int rc) {
   switch (rc & 0xFF) {
@@ -111,6 +114,8 @@ struct RecordManager::OpenFile {
   ~OpenFile() {
     for (sqlite3_stmt* stmt : ascending) sqlite3_finalize(stmt);
     for (sqlite3_stmt* stmt : descending) sqlite3_finalize(stmt);
+    for (sqlite3_stmt* stmt : ascending_batch) sqlite3_finalize(stmt);
+    for (sqlite3_stmt* stmt : descending_batch) sqlite3_finalize(stmt);
     for (sqlite3_stmt* stmt : {insert, update, remove, direct, sequence}) sqlite3_finalize(stmt);
     if (db != nullptr) sqlite3_close_v2(db);  // rolls back an open transaction
     if (lock_fd >= 0) ::close(lock_fd);       // releases every lock of this open file
@@ -173,8 +178,25 @@ struct RecordManager::OpenFile {
   bool in_transaction = false;
   int64_t busy_started = 0;
 
-  std::vector<sqlite3_stmt*> ascending;   // per key: first row with column >= ?1
-  std::vector<sqlite3_stmt*> descending;  // per key: last row with column < ?1
+  std::vector<sqlite3_stmt*> ascending;        // per key: first row with column >= ?1
+  std::vector<sqlite3_stmt*> descending;       // per key: last row with column < ?1
+  std::vector<sqlite3_stmt*> ascending_batch;  // the same, kReadAhead rows
+  std::vector<sqlite3_stmt*> descending_batch;
+
+  // Read-ahead of a walk: the rows that follow the current record along
+  // ahead_key in the walk's direction, the next one last. A walk of plain
+  // Get Next (or Get Previous) serves them while they are fresh; every
+  // other call drops them, so they never outlive a change made here, and
+  // they hold no SQLite transaction between calls.
+  struct Row {
+    uint32_t pos;
+    std::string record;
+    std::string column;
+  };
+  std::vector<Row> ahead;
+  size_t ahead_key = 0;
+  bool ahead_ascending = true;
+  int64_t ahead_until = 0;  // Env clock
   sqlite3_stmt* insert = nullptr;
   sqlite3_stmt* update = nullptr;
   sqlite3_stmt* remove = nullptr;
@@ -234,6 +256,7 @@ int16_t RecordManager::RecordManagerCall(int16_t operation, PositionBlock& posit
   }
   OpenFile* file = Find(position_block);
   if (file == nullptr) return kFileNotOpen;
+  if (lock || (operation != kGetNext && operation != kGetPrevious)) file->ahead.clear();
   switch (operation) {
     case kClose:
       return Close(*file);
@@ -350,17 +373,22 @@ int16_t RecordManager::Open(PositionBlock& block, const Request& r) {
     columns += ", " + c;
     values += ", ?" + std::to_string(k + 3);
     sets += ", " + c + " = ?" + std::to_string(k + 3);
-    const std::string asc =
-        "SELECT pos, data, " + c + " FROM records WHERE " + c + " >= ?1 ORDER BY " + c + " LIMIT 1";
-    const std::string desc = "SELECT pos, data, " + c + " FROM records WHERE " + c +
-                             " < ?1 ORDER BY " + c + " DESC LIMIT 1";
-    file->ascending.push_back(nullptr);
-    file->descending.push_back(nullptr);
-    if (sqlite3_prepare_v3(file->db, asc.c_str(), -1, SQLITE_PREPARE_PERSISTENT,
-                           &file->ascending.back(), nullptr) != SQLITE_OK ||
-        sqlite3_prepare_v3(file->db, desc.c_str(), -1, SQLITE_PREPARE_PERSISTENT,
-                           &file->descending.back(), nullptr) != SQLITE_OK) {
-      return kNotADataFile;
+    // The first row at or after ?1, or the last one before it; the batch
+    // forms read a walk's next rows at once.
+    auto select = [&c](bool up, int limit) {
+      return "SELECT pos, data, " + c + " FROM records WHERE " + c + (up ? " >= ?1" : " < ?1") +
+             " ORDER BY " + c + (up ? "" : " DESC") + " LIMIT " + std::to_string(limit);
+    };
+    const std::string asc = select(true, 1), desc = select(false, 1);
+    const std::string asc_batch = select(true, kReadAhead), desc_batch = select(false, kReadAhead);
+    for (auto [sql, list] : {std::pair{&asc, &file->ascending}, std::pair{&desc, &file->descending},
+                             std::pair{&asc_batch, &file->ascending_batch},
+                             std::pair{&desc_batch, &file->descending_batch}}) {
+      list->push_back(nullptr);
+      if (sqlite3_prepare_v3(file->db, sql->c_str(), -1, SQLITE_PREPARE_PERSISTENT, &list->back(),
+                             nullptr) != SQLITE_OK) {
+        return kNotADataFile;
+      }
     }
   }
   const std::string insert =
@@ -534,6 +562,8 @@ int16_t RecordManager::Read(OpenFile& file, int16_t operation, bool lock, const 
     }
   }
 
+  // Only a walk of plain reads is served from the read-ahead.
+  const bool walk = !lock && (operation == kGetNext || operation == kGetPrevious);
   uint32_t pos = 0;
   std::string record;
   std::string column;
@@ -553,14 +583,35 @@ int16_t RecordManager::Read(OpenFile& file, int16_t operation, bool lock, const 
       pos = direct_pos;
       if (record.size() != record_length) return kIoError;
       column = file.Column(k, record, pos);
+    } else if (walk && !file.ahead.empty() && file.ahead_key == k &&
+               file.ahead_ascending == ascending && env_.NowMillis() < file.ahead_until) {
+      OpenFile::Row& row = file.ahead.back();
+      pos = row.pos;
+      record = std::move(row.record);
+      column = std::move(row.column);
+      file.ahead.pop_back();
     } else {
-      sqlite3_stmt* stmt = ascending ? file.ascending[k] : file.descending[k];
+      file.ahead.clear();
+      sqlite3_stmt* stmt = walk ? (ascending ? file.ascending_batch[k] : file.descending_batch[k])
+                                : (ascending ? file.ascending[k] : file.descending[k]);
       BindBlob(stmt, 1, bound);
-      const int rc = sqlite3_step(stmt);
+      int rc = sqlite3_step(stmt);
       if (rc == SQLITE_ROW) {
         pos = static_cast<uint32_t>(sqlite3_column_int64(stmt, 0));
         record = ColumnBlob(stmt, 1);
         column = ColumnBlob(stmt, 2);
+        if (walk) {
+          int more;
+          while ((more = sqlite3_step(stmt)) == SQLITE_ROW) {
+            file.ahead.push_back({static_cast<uint32_t>(sqlite3_column_int64(stmt, 0)),
+                                  ColumnBlob(stmt, 1), ColumnBlob(stmt, 2)});
+          }
+          if (more != SQLITE_DONE) file.ahead.clear();
+          std::reverse(file.ahead.begin(), file.ahead.end());
+          file.ahead_key = k;
+          file.ahead_ascending = ascending;
+          file.ahead_until = env_.NowMillis() + kReadAheadMillis;
+        }
       }
       sqlite3_reset(stmt);  // ends the read transaction: nothing is held between calls
       if (rc == SQLITE_DONE) return operation == kGetEqual ? kKeyNotFound : kEndOfFile;

@@ -31,6 +31,12 @@
 // After a Delete the deleted record stays the current one as a gap, so Get
 // Next and Get Previous return the records on either side of it.
 //
+// Reads hold nothing between calls. A walk of plain (unlocked) Get Next or
+// Get Previous reads 16 rows at a time and serves them for up to 20 ms on
+// the Env's clock, so it may show a record as another program had it that
+// long before, never longer; any other call drops the rows read ahead, so a
+// program always sees its own changes.
+//
 // One RecordManager serves one program; it is not thread-safe.
 #ifndef ZUL_PLATFORM_RECORD_MANAGER_RECORD_MANAGER_H_
 #define ZUL_PLATFORM_RECORD_MANAGER_RECORD_MANAGER_H_

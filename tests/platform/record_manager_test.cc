@@ -234,6 +234,29 @@ TEST_F(RecordManagerTest, AfterADeleteNextAndPreviousGiveTheNeighboursAndPositio
   EXPECT_TRUE(Walk(0).empty());
 }
 
+TEST_F(RecordManagerTest, AWalkSeesItsOwnChangesAtOnceAndOthersOnceItsReadAheadIsStale) {
+  MakePeople({{10, "a"}, {20, "b"}, {30, "c"}, {40, "d"}, {50, "e"}});
+  std::string key, record;
+  ASSERT_EQ(file_.Op(rm::kGetFirst, 0, &key, &record), 0);
+  ASSERT_EQ(file_.Op(rm::kGetNext, 0, &key, &record), 0);  // 20, and 30 to 50 read ahead
+  ASSERT_EQ(file_.Insert(Person(35, "own")), 0);           // current: 35
+  ASSERT_EQ(file_.Op(rm::kGetNext, 0, &key, &record), 0);  // 40, and 50 read ahead
+  EXPECT_EQ(record.substr(0, 2), U16(40)) << "the walk goes on from the inserted record";
+
+  RecordManager other_program(env_);
+  RecordFile other(other_program);
+  ASSERT_EQ(other.Open("PEOPLE.DAT"), 0);
+  std::string other_key = U16(50), other_record;
+  ASSERT_EQ(other.Op(rm::kGetEqual, 0, &other_key, &other_record), 0);
+  ASSERT_EQ(other.Simple(rm::kDelete), 0);
+  ASSERT_EQ(other.Insert(Person(45, "theirs")), 0);
+  env_.AdvanceClock(21);
+  ASSERT_EQ(file_.Op(rm::kGetNext, 0, &key, &record), 0);
+  EXPECT_EQ(record.substr(0, 2), U16(45));
+  EXPECT_EQ(file_.Op(rm::kGetNext, 0, &key, &record), rm::kEndOfFile);
+  EXPECT_EQ(Walk(0, false), (std::vector<int>{45, 40, 35, 30, 20, 10}));
+}
+
 TEST_F(RecordManagerTest, LengthsAndArgumentsOutsideTheirLimitsAnswerAStatus) {
   MakePeople({{10, "a"}});
   std::string key = U16(10), record;
