@@ -74,7 +74,7 @@ TEST(SettingsProcessesTest, AWriterKilledAtAnyMomentLeavesACompleteFile) {
   int changed = 0;
   for (int round = 0; round < 40; ++round) {
     const pid_t writer = Start({"churn", file});
-    ::usleep(std::uniform_int_distribution<int>(0, 30000)(random));
+    ::usleep(std::uniform_int_distribution<int>(0, 80000)(random));
     ::kill(writer, SIGKILL);
     Wait(writer);
     const std::string now = ReadFileBytes(file);

@@ -120,6 +120,16 @@ TEST_F(DataFilesTest, AFileThatCannotBeOpenedStopsTheProgramInOrder) {
   EXPECT_EQ(access_.FindFileSlot(146), -kMaxDataFiles) << "every data file was released";
 }
 
+TEST_F(DataFilesTest, ANameTooLongForThePathBufferStopsWithStatus11) {
+  const std::string name = "DADES\\" + std::string(300, 'x');
+  std::string record(60, '\0');
+  int16_t status = 0;
+  access_.OpenDataFile(5, name, record, &status);
+  EXPECT_EQ(status, rm::kInvalidFileName);
+  ASSERT_FALSE(ui_.calls.empty());
+  EXPECT_EQ(ui_.calls[0], "ShowMessage 12 NO ES POT ACCEDIR AL FITXER " + name + " (11)");
+}
+
 TEST_F(DataFilesTest, DamagedDictionaryEntriesCreateNothing) {
   std::string entry;
   const std::string definition = Communities();

@@ -181,8 +181,19 @@ TEST_F(RecordOperationsTest, EveryInsertIsLoggedAndAFailedOneZeroesTheKeyValue) 
             InsertLogLine(146, 2, 0) + InsertLogLine(146, 2, 5) + InsertLogLine(147, 2, 3));
 }
 
+TEST_F(RecordOperationsTest, ARecordVariableShorterThanTheRecordReceivesOnlyWhatFits) {
+  Insert("LONGNAME", 7);
+  std::string small(6, '#');
+  Open(200, "NAMES", &small);
+  EXPECT_EQ(access_.FindByKey(200, 0, "LONGNAME", 0), 0);
+  EXPECT_EQ(small, "LONGNA");
+}
+
 TEST_F(RecordOperationsTest, KeyCollatingFormFollowsTheCurrentKey) {
   Insert("A", 1);
+  int16_t status = 0;
+  access_.SetKeyRange(146, 1, "", "", &status);  // pending: the range's key counts
+  EXPECT_EQ(access_.KeyCollatingForm(U16(1), 146), std::string("\x00\x01", 2));
   EXPECT_EQ(access_.FindByKey(146, 1, U16(1), 0), 0);
   EXPECT_EQ(access_.KeyCollatingForm(U16(1), 146), std::string("\x00\x01", 2));
   EXPECT_EQ(access_.KeyCollatingForm(U16(256), 146), std::string("\x01\x00", 2));
