@@ -88,8 +88,8 @@ void SyncDirectoryOf(const std::string& host) {
   }
 }
 
-void RemoveDatabaseFiles(const std::string& host) {
-  ::unlink(host.c_str());
+// SQLite's companions of a database: its write-ahead log and journals.
+void RemoveCompanions(const std::string& host) {
   ::unlink((host + "-wal").c_str());
   ::unlink((host + "-shm").c_str());
   ::unlink((host + "-journal").c_str());
@@ -430,18 +430,19 @@ int16_t RecordManager::Create(const Request& r) {
   if (path.empty()) return kInvalidFileName;
   const std::string host = env_.HostPath(path);
 
-  // Replacing a file needs it closed everywhere: hold its exclusive open
-  // lock until the new file stands in its place.
-  int replace_lock = -1;
+  // Creating needs the file closed everywhere: the exclusive open lock is
+  // held until the new file stands in its place, so no one opens a file
+  // that is being replaced, and any write-ahead log or journal found under
+  // the name is stale (a file deleted or a program stopped while in use)
+  // and is removed rather than paired with the new file.
   struct stat st;
-  if (::stat(host.c_str(), &st) == 0) {
-    if (r.key_number == kCreateNoReplace) return kFileExists;
-    replace_lock = ::open((host + "-lck").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (replace_lock < 0) return kIoError;
-    if (!LockByte(replace_lock, F_WRLCK, kOpenLockByte)) {
-      ::close(replace_lock);
-      return kFileLocked;
-    }
+  const bool exists = ::stat(host.c_str(), &st) == 0;
+  if (exists && r.key_number == kCreateNoReplace) return kFileExists;
+  const int creation_lock = ::open((host + "-lck").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (creation_lock < 0) return kIoError;
+  if (!LockByte(creation_lock, F_WRLCK, kOpenLockByte)) {
+    ::close(creation_lock);
+    return kFileLocked;
   }
 
   // The file is built whole under a temporary name and then linked into
@@ -482,13 +483,17 @@ int16_t RecordManager::Create(const Request& r) {
   if (rc != SQLITE_OK) status = FromSqlite(rc) == kDiskFull ? kDiskFull : kIoError;
   if (sqlite3_close(db) != SQLITE_OK) status = kIoError;
 
-  if (status == kOk && replace_lock >= 0) RemoveDatabaseFiles(host);
+  if (status == kOk) {
+    if (exists) ::unlink(host.c_str());
+    RemoveCompanions(host);
+  }
   if (status == kOk && ::link(temp.c_str(), host.c_str()) != 0) {
     status = errno == EEXIST ? kFileExists : kIoError;
   }
-  RemoveDatabaseFiles(temp);
+  ::unlink(temp.c_str());
+  RemoveCompanions(temp);
   if (status == kOk) SyncDirectoryOf(host);
-  if (replace_lock >= 0) ::close(replace_lock);
+  ::close(creation_lock);
   return status;
 }
 

@@ -137,6 +137,24 @@ TEST_F(RecordManagerTest, StatAnswersTheCreationBufferAndCreateRefusesAnExisting
   EXPECT_EQ(testing::ListNames(dir_.path()).find(".new"), std::string::npos);
 }
 
+TEST_F(RecordManagerTest, ANewFileIsNeverPairedWithAStaleWriteAheadLog) {
+  // A file still in use has its latest records in its write-ahead log; the
+  // log is copied next to the name of a file about to be created, as a file
+  // deleted while in use (or a crash) leaves it.
+  MakePeople({{1, "a"}, {2, "b"}, {3, "c"}});
+  const std::string log = ReadFileBytes(dir_.Path("PEOPLE.DAT-wal"));
+  ASSERT_GT(log.size(), 0u);
+  WriteFileBytes(dir_.Path("NEW.DAT-wal"), log);
+  RecordFile fresh(manager_);
+  ASSERT_EQ(fresh.Create("NEW.DAT", People()), 0);
+  ASSERT_EQ(fresh.Open("NEW.DAT"), 0);
+  std::string key, record;
+  EXPECT_EQ(fresh.Op(rm::kGetFirst, 0, &key, &record), rm::kEndOfFile);
+  ASSERT_EQ(fresh.Insert(Person(7, "g")), 0);
+  EXPECT_EQ(fresh.Op(rm::kGetFirst, 0, &key, &record), 0);
+  EXPECT_EQ(record, Person(7, "g"));
+}
+
 TEST_F(RecordManagerTest, KeysOrderBinaryNumbersCollatedTextAndSegmentsDuplicatesInInsertionOrder) {
   MakePeople(
       {{256, "berta"}, {1, "Anna"}, {65535, "carles"}, {2, "anna"}, {300, "ANNA"}, {3, "Bernat"}});
