@@ -350,6 +350,32 @@ TEST_F(RecordManagerTest, FilesThatAreNotOursOrDamagedAreRefusedAndLeftAsTheyWer
   }
 }
 
+TEST_F(RecordManagerTest, DamageInsideOurOwnFilesAnswersAStatusAtTheDamage) {
+  MakePeople({{1, "a"}, {2, "b"}});
+  ASSERT_EQ(file_.Close(), 0);
+  auto edit = [&](const std::string& name, const char* sql) {
+    testing::WriteFileBytes(dir_.Path(name), ReadFileBytes(dir_.Path("PEOPLE.DAT")));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(dir_.Path(name).c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+    sqlite3_close(db);
+  };
+  edit("BADDEF.DAT", "UPDATE meta SET value = x'0100' WHERE name = 'definition'");
+  edit("FORMAT.DAT", "UPDATE meta SET value = 7 WHERE name = 'format'");
+  edit("NOKEYS.DAT", "DROP INDEX key2; ALTER TABLE records DROP COLUMN k2");
+  edit("SHORT.DAT", "UPDATE records SET data = x'0200' WHERE pos = 2");
+  RecordFile file(manager_);
+  EXPECT_EQ(file.Open("BADDEF.DAT"), rm::kIoError);
+  EXPECT_EQ(file.Open("FORMAT.DAT"), rm::kNotADataFile);
+  EXPECT_EQ(file.Open("NOKEYS.DAT"), rm::kNotADataFile);
+  ASSERT_EQ(file.Open("SHORT.DAT"), 0);
+  std::string key = U16(1), record;
+  EXPECT_EQ(file.Op(rm::kGetEqual, 0, &key, &record), 0);
+  EXPECT_EQ(file.Op(rm::kGetNext, 0, &key, &record), rm::kIoError);
+  key = U16(2);
+  EXPECT_EQ(file.Op(rm::kGetEqual, 0, &key, &record), rm::kIoError);
+}
+
 TEST_F(RecordManagerTest, RecordLocksBelongToOneOpenFileAndExclusiveOpensKeepOthersOut) {
   MakePeople({{10, "a"}, {20, "b"}});
   RecordManager other_program(env_);
