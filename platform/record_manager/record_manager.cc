@@ -15,8 +15,6 @@
 namespace zul {
 namespace {
 
-using namespace rm;  // NOLINT: the statuses and operation codes of this engine
-
 constexpr char kBlockSignature[4] = {'Z', 'R', 'M', '1'};
 constexpr int64_t kFormat = 1;
 constexpr off_t kOpenLockByte = 0;
@@ -30,18 +28,18 @@ int16_t FromSqlite(int rc) {
     case SQLITE_OK:
     case SQLITE_ROW:
     case SQLITE_DONE:
-      return kOk;
+      return rm::kOk;
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-      return kFileLocked;
+      return rm::kFileLocked;
     case SQLITE_CONSTRAINT:
-      return kDuplicateKey;
+      return rm::kDuplicateKey;
     case SQLITE_FULL:
-      return kDiskFull;
+      return rm::kDiskFull;
     case SQLITE_NOTADB:
-      return kNotADataFile;
+      return rm::kNotADataFile;
     default:
-      return kIoError;
+      return rm::kIoError;
   }
 }
 
@@ -123,7 +121,7 @@ struct RecordManager::OpenFile {
 
   // The value stored in key `k`'s column for a record at `pos`.
   std::string Column(size_t k, std::string_view record, uint32_t pos) const {
-    std::string column = CollateKey(spec, k, KeyValueOf(spec, k, record));
+    std::string column = rm::CollateKey(spec, k, rm::KeyValueOf(spec, k, record));
     if (spec.keys[k].Duplicates()) column += BigEndian32(pos);
     return column;
   }
@@ -144,7 +142,7 @@ struct RecordManager::OpenFile {
     auto* file = static_cast<OpenFile*>(arg);
     Env& clock = *file->env;
     if (count == 0) file->busy_started = clock.NowMillis();
-    if (clock.NowMillis() - file->busy_started >= kBusyBudgetMillis) return 0;
+    if (clock.NowMillis() - file->busy_started >= rm::kBusyBudgetMillis) return 0;
     clock.SleepMillis(count < 20 ? 1 : 5);
     return 1;
   }
@@ -155,15 +153,15 @@ struct RecordManager::OpenFile {
   // Opens the write transaction of one call, unless the caller holds one.
   int16_t Begin() {
     return in_transaction
-               ? kOk
+               ? rm::kOk
                : FromSqlite(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr));
   }
-  // Commits the call's transaction (on kOk) or rolls it back.
+  // Commits the call's transaction (on rm::kOk) or rolls it back.
   int16_t Finish(int16_t status) {
     if (in_transaction) return status;
-    if (status == kOk) {
+    if (status == rm::kOk) {
       const int rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-      if (rc == SQLITE_OK) return kOk;
+      if (rc == SQLITE_OK) return rm::kOk;
       status = FromSqlite(rc);
     }
     Exec("ROLLBACK");
@@ -174,7 +172,7 @@ struct RecordManager::OpenFile {
   uint32_t serial = 0;
   sqlite3* db = nullptr;
   int lock_fd = -1;
-  FileSpec spec;
+  rm::FileSpec spec;
   bool in_transaction = false;
   int64_t busy_started = 0;
 
@@ -232,86 +230,87 @@ int16_t RecordManager::RecordManagerCall(int16_t operation, PositionBlock& posit
                                          std::span<char> key, uint8_t key_length,
                                          int8_t key_number) {
   if (data_length == nullptr || *data_length > data.size() || key_length > key.size()) {
-    return kLengthBeyondBuffer;
+    return rm::kLengthBeyondBuffer;
   }
   const Request r{data, data_length, key, key_length, key_number};
   bool lock = false;
-  if (operation >= kSingleRecordLock) {
-    operation = static_cast<int16_t>(operation - kSingleRecordLock);
+  if (operation >= rm::kSingleRecordLock) {
+    operation = static_cast<int16_t>(operation - rm::kSingleRecordLock);
     lock = true;
-    const bool lockable = (operation >= kGetEqual && operation <= kGetLast) ||
-                          operation == kGetDirect || operation == kGetPosition;
-    if (!lockable) return kInvalidOperation;
+    const bool lockable = (operation >= rm::kGetEqual && operation <= rm::kGetLast) ||
+                          operation == rm::kGetDirect || operation == rm::kGetPosition;
+    if (!lockable) return rm::kInvalidOperation;
   }
   switch (operation) {
-    case kOpen:
+    case rm::kOpen:
       return Open(position_block, r);
-    case kCreate:
+    case rm::kCreate:
       return Create(r);
-    case kReset:
+    case rm::kReset:
       files_.clear();
-      return kOk;
+      return rm::kOk;
     default:
       break;
   }
   OpenFile* file = Find(position_block);
-  if (file == nullptr) return kFileNotOpen;
-  if (lock || (operation != kGetNext && operation != kGetPrevious)) file->ahead.clear();
+  if (file == nullptr) return rm::kFileNotOpen;
+  if (lock || (operation != rm::kGetNext && operation != rm::kGetPrevious)) file->ahead.clear();
   switch (operation) {
-    case kClose:
+    case rm::kClose:
       return Close(*file);
-    case kInsert:
+    case rm::kInsert:
       return Insert(*file, r);
-    case kUpdate:
+    case rm::kUpdate:
       return Update(*file, r);
-    case kDelete:
+    case rm::kDelete:
       return Delete(*file);
-    case kStat:
+    case rm::kStat:
       return Stat(*file, r);
-    case kBeginTransaction:
-    case kEndTransaction:
-    case kAbortTransaction:
+    case rm::kBeginTransaction:
+    case rm::kEndTransaction:
+    case rm::kAbortTransaction:
       return Transaction(*file, operation);
-    case kGetPosition:
+    case rm::kGetPosition:
       return GetPosition(*file, r);
-    case kGetDirect:
-    case kGetEqual:
-    case kGetNext:
-    case kGetPrevious:
-    case kGetGreater:
-    case kGetGreaterOrEqual:
-    case kGetLess:
-    case kGetLessOrEqual:
-    case kGetFirst:
-    case kGetLast:
+    case rm::kGetDirect:
+    case rm::kGetEqual:
+    case rm::kGetNext:
+    case rm::kGetPrevious:
+    case rm::kGetGreater:
+    case rm::kGetGreaterOrEqual:
+    case rm::kGetLess:
+    case rm::kGetLessOrEqual:
+    case rm::kGetFirst:
+    case rm::kGetLast:
       return Read(*file, operation, lock, r);
     default:
-      return kInvalidOperation;
+      return rm::kInvalidOperation;
   }
 }
 
 int16_t RecordManager::Open(PositionBlock& block, const Request& r) {
   const std::string path = PathFromKey(r.key, r.key_length);
-  if (path.empty()) return kInvalidFileName;
+  if (path.empty()) return rm::kInvalidFileName;
   const std::string host = env_.HostPath(path);
   struct stat st;
   if (::stat(host.c_str(), &st) != 0) {
-    return errno == ENOENT || errno == ENOTDIR ? kFileNotFound : kIoError;
+    return errno == ENOENT || errno == ENOTDIR ? rm::kFileNotFound : rm::kIoError;
   }
-  if (!S_ISREG(st.st_mode)) return kNotADataFile;
+  if (!S_ISREG(st.st_mode)) return rm::kNotADataFile;
 
   auto file = std::make_unique<OpenFile>();
   file->env = &env_;
   file->lock_fd = ::open((host + "-lck").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (file->lock_fd < 0) return kIoError;
-  const bool exclusive = r.key_number == kOpenExclusive;
+  if (file->lock_fd < 0) return rm::kIoError;
+  const bool exclusive = r.key_number == rm::kOpenExclusive;
   if (!LockByte(file->lock_fd, exclusive ? F_WRLCK : F_RDLCK, kOpenLockByte)) {
-    return errno == EAGAIN || errno == EACCES ? kFileLocked : kIoError;
+    return errno == EAGAIN || errno == EACCES ? rm::kFileLocked : rm::kIoError;
   }
   // No SQLITE_OPEN_CREATE: a vanished file must not come back empty.
   int rc = sqlite3_open_v2(host.c_str(), &file->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                            nullptr);
-  if (rc != SQLITE_OK) return FromSqlite(rc) == kNotADataFile ? kNotADataFile : kIoError;
+  if (rc != SQLITE_OK)
+    return FromSqlite(rc) == rm::kNotADataFile ? rm::kNotADataFile : rm::kIoError;
   sqlite3_extended_result_codes(file->db, 1);
   sqlite3_busy_handler(file->db, OpenFile::BusyHandler, file.get());
 
@@ -326,8 +325,9 @@ int16_t RecordManager::Open(PositionBlock& block, const Request& r) {
       // No table "meta" (an empty file, another program's database) or no
       // database at all is a foreign file; a damaged one is ours, damaged.
       const int primary = sqlite3_errcode(file->db) & 0xFF;
-      if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) return kFileLocked;
-      return primary == SQLITE_CORRUPT || primary == SQLITE_IOERR ? kIoError : kNotADataFile;
+      if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) return rm::kFileLocked;
+      return primary == SQLITE_CORRUPT || primary == SQLITE_IOERR ? rm::kIoError
+                                                                  : rm::kNotADataFile;
     }
     while ((rc = sqlite3_step(meta)) == SQLITE_ROW) {
       const char* name = reinterpret_cast<const char*>(sqlite3_column_text(meta, 0));
@@ -338,8 +338,8 @@ int16_t RecordManager::Open(PositionBlock& block, const Request& r) {
     sqlite3_finalize(meta);
     if (rc != SQLITE_DONE) return FromSqlite(rc);
   }
-  if (format != kFormat) return kNotADataFile;
-  if (ParseFileSpec(definition, &file->spec) != kOk) return kIoError;
+  if (format != kFormat) return rm::kNotADataFile;
+  if (rm::ParseFileSpec(definition, &file->spec) != rm::kOk) return rm::kIoError;
 
   // A database cut short (copied in part, say) announces more pages than the
   // file holds; with no write-ahead log to supply them it is damaged.
@@ -356,7 +356,7 @@ int16_t RecordManager::Open(PositionBlock& block, const Request& r) {
     }
     sqlite3_finalize(pages);
     size = st.st_size;
-    if (count > size) return kIoError;
+    if (count > size) return rm::kIoError;
   }
 
   if (!file->Exec("PRAGMA journal_mode=WAL") || !file->Exec("PRAGMA synchronous=FULL") ||
@@ -387,7 +387,7 @@ int16_t RecordManager::Open(PositionBlock& block, const Request& r) {
       list->push_back(nullptr);
       if (sqlite3_prepare_v3(file->db, sql->c_str(), -1, SQLITE_PREPARE_PERSISTENT, &list->back(),
                              nullptr) != SQLITE_OK) {
-        return kNotADataFile;
+        return rm::kNotADataFile;
       }
     }
   }
@@ -407,7 +407,7 @@ int16_t RecordManager::Open(PositionBlock& block, const Request& r) {
   for (const auto& s : statements) {
     if (sqlite3_prepare_v3(file->db, s.sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, s.stmt,
                            nullptr) != SQLITE_OK) {
-      return kNotADataFile;
+      return rm::kNotADataFile;
     }
   }
 
@@ -418,16 +418,16 @@ int16_t RecordManager::Open(PositionBlock& block, const Request& r) {
   AppendU32(&serial, file->serial);
   std::memcpy(block.data() + 4, serial.data(), 4);
   files_.push_back(std::move(file));
-  return kOk;
+  return rm::kOk;
 }
 
 int16_t RecordManager::Create(const Request& r) {
-  FileSpec spec;
-  if (ParseFileSpec(std::string_view(r.data.data(), *r.data_length), &spec) != kOk) {
-    return kInvalidDefinition;
+  rm::FileSpec spec;
+  if (rm::ParseFileSpec(std::string_view(r.data.data(), *r.data_length), &spec) != rm::kOk) {
+    return rm::kInvalidDefinition;
   }
   const std::string path = PathFromKey(r.key, r.key_length);
-  if (path.empty()) return kInvalidFileName;
+  if (path.empty()) return rm::kInvalidFileName;
   const std::string host = env_.HostPath(path);
 
   // Creating needs the file closed everywhere: the exclusive open lock is
@@ -437,12 +437,12 @@ int16_t RecordManager::Create(const Request& r) {
   // and is removed rather than paired with the new file.
   struct stat st;
   const bool exists = ::stat(host.c_str(), &st) == 0;
-  if (exists && r.key_number == kCreateNoReplace) return kFileExists;
+  if (exists && r.key_number == rm::kCreateNoReplace) return rm::kFileExists;
   const int creation_lock = ::open((host + "-lck").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (creation_lock < 0) return kIoError;
+  if (creation_lock < 0) return rm::kIoError;
   if (!LockByte(creation_lock, F_WRLCK, kOpenLockByte)) {
     ::close(creation_lock);
-    return kFileLocked;
+    return rm::kFileLocked;
   }
 
   // The file is built whole under a temporary name and then linked into
@@ -452,7 +452,7 @@ int16_t RecordManager::Create(const Request& r) {
   std::snprintf(suffix, sizeof suffix, ".new%08x", static_cast<unsigned>(env_.Random()));
   const std::string temp = host + suffix;
   sqlite3* db = nullptr;
-  int16_t status = kOk;
+  int16_t status = rm::kOk;
   int rc = sqlite3_open_v2(
       temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc == SQLITE_OK) {
@@ -474,25 +474,25 @@ int16_t RecordManager::Create(const Request& r) {
       rc = sqlite3_prepare_v2(db, "INSERT INTO meta VALUES('definition', ?1)", -1, &put, nullptr);
     }
     if (rc == SQLITE_OK) {
-      BindBlob(put, 1, EncodeFileSpec(spec));
+      BindBlob(put, 1, rm::EncodeFileSpec(spec));
       rc = sqlite3_step(put);
       if (rc == SQLITE_DONE) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     }
     sqlite3_finalize(put);
   }
-  if (rc != SQLITE_OK) status = FromSqlite(rc) == kDiskFull ? kDiskFull : kIoError;
-  if (sqlite3_close(db) != SQLITE_OK) status = kIoError;
+  if (rc != SQLITE_OK) status = FromSqlite(rc) == rm::kDiskFull ? rm::kDiskFull : rm::kIoError;
+  if (sqlite3_close(db) != SQLITE_OK) status = rm::kIoError;
 
-  if (status == kOk) {
+  if (status == rm::kOk) {
     if (exists) ::unlink(host.c_str());
     RemoveCompanions(host);
   }
-  if (status == kOk && ::link(temp.c_str(), host.c_str()) != 0) {
-    status = errno == EEXIST ? kFileExists : kIoError;
+  if (status == rm::kOk && ::link(temp.c_str(), host.c_str()) != 0) {
+    status = errno == EEXIST ? rm::kFileExists : rm::kIoError;
   }
   ::unlink(temp.c_str());
   RemoveCompanions(temp);
-  if (status == kOk) SyncDirectoryOf(host);
+  if (status == rm::kOk) SyncDirectoryOf(host);
   ::close(creation_lock);
   return status;
 }
@@ -500,25 +500,25 @@ int16_t RecordManager::Create(const Request& r) {
 int16_t RecordManager::Close(OpenFile& file) {
   files_.erase(
       std::find_if(files_.begin(), files_.end(), [&](const auto& f) { return f.get() == &file; }));
-  return kOk;
+  return rm::kOk;
 }
 
 int16_t RecordManager::Stat(OpenFile& file, const Request& r) {
-  const std::string answer = EncodeFileSpec(file.spec);
+  const std::string answer = rm::EncodeFileSpec(file.spec);
   const size_t n = std::min<size_t>(answer.size(), *r.data_length);
   std::memcpy(r.data.data(), answer.data(), n);
   *r.data_length = static_cast<uint32_t>(n);
-  return n < answer.size() ? kDataBufferTooShort : kOk;
+  return n < answer.size() ? rm::kDataBufferTooShort : rm::kOk;
 }
 
 int16_t RecordManager::Read(OpenFile& file, int16_t operation, bool lock, const Request& r) {
   if (r.key_number < 0 || static_cast<size_t>(r.key_number) >= file.spec.keys.size()) {
-    return kInvalidKeyNumber;
+    return rm::kInvalidKeyNumber;
   }
   const size_t k = static_cast<size_t>(r.key_number);
-  const KeyDefinition& key = file.spec.keys[k];
+  const rm::KeyDefinition& key = file.spec.keys[k];
   const size_t length = key.Length();
-  if (r.key_length < length) return kKeyBufferTooShort;
+  if (r.key_length < length) return rm::kKeyBufferTooShort;
   const uint32_t record_length = file.spec.record_length;
 
   // Every search is "first column >= bound" or "last column < bound": with
@@ -528,39 +528,39 @@ int16_t RecordManager::Read(OpenFile& file, int16_t operation, bool lock, const 
   std::string bound;
   bool ascending = true;
   uint32_t direct_pos = 0;
-  if (operation == kGetDirect) {
+  if (operation == rm::kGetDirect) {
     if (*r.data_length < 4 || !ReadU32(std::string_view(r.data.data(), 4), 0, &direct_pos)) {
-      return kDataBufferTooShort;
+      return rm::kDataBufferTooShort;
     }
-  } else if (operation == kGetNext || operation == kGetPrevious) {
-    if (!file.has_current) return kNoCurrentRecord;
+  } else if (operation == rm::kGetNext || operation == rm::kGetPrevious) {
+    if (!file.has_current) return rm::kNoCurrentRecord;
     const std::string current = file.current_key == k
                                     ? file.current_column
                                     : file.Column(k, file.current_record, file.current_pos);
-    ascending = operation == kGetNext;
+    ascending = operation == rm::kGetNext;
     bound = ascending ? current + '\0' : current;
-  } else if (operation == kGetFirst) {
+  } else if (operation == rm::kGetFirst) {
     bound.clear();
-  } else if (operation == kGetLast) {
+  } else if (operation == rm::kGetLast) {
     ascending = false;
     bound.assign(length + 5, '\xFF');
   } else {
-    collated = CollateKey(file.spec, k, std::string_view(r.key.data(), length));
+    collated = rm::CollateKey(file.spec, k, std::string_view(r.key.data(), length));
     const std::string low = key.Duplicates() ? collated + std::string(4, '\0') : collated;
     const std::string high = key.Duplicates() ? collated + std::string(4, '\xFF') : collated;
     switch (operation) {
-      case kGetEqual:
-      case kGetGreaterOrEqual:
+      case rm::kGetEqual:
+      case rm::kGetGreaterOrEqual:
         bound = low;
         break;
-      case kGetGreater:
+      case rm::kGetGreater:
         bound = high + '\0';
         break;
-      case kGetLessOrEqual:
+      case rm::kGetLessOrEqual:
         ascending = false;
         bound = high + '\0';
         break;
-      default:  // kGetLess
+      default:  // rm::kGetLess
         ascending = false;
         bound = low;
         break;
@@ -568,25 +568,25 @@ int16_t RecordManager::Read(OpenFile& file, int16_t operation, bool lock, const 
   }
 
   // Only a walk of plain reads is served from the read-ahead.
-  const bool walk = !lock && (operation == kGetNext || operation == kGetPrevious);
+  const bool walk = !lock && (operation == rm::kGetNext || operation == rm::kGetPrevious);
   uint32_t pos = 0;
   std::string record;
   std::string column;
   // A locked read may find its record deleted between the search and the
   // lock; it then searches again.
   for (int attempt = 0;; ++attempt) {
-    if (attempt == 8) return kRecordLocked;
-    if (operation == kGetDirect) {
-      if (direct_pos == 0) return kInvalidPosition;
+    if (attempt == 8) return rm::kRecordLocked;
+    if (operation == rm::kGetDirect) {
+      if (direct_pos == 0) return rm::kInvalidPosition;
       sqlite3_stmt* stmt = file.direct;
       sqlite3_bind_int64(stmt, 1, direct_pos);
       const int rc = sqlite3_step(stmt);
       if (rc == SQLITE_ROW) record = ColumnBlob(stmt, 0);
       sqlite3_reset(stmt);
-      if (rc == SQLITE_DONE) return kInvalidPosition;
+      if (rc == SQLITE_DONE) return rm::kInvalidPosition;
       if (rc != SQLITE_ROW) return FromSqlite(rc);
       pos = direct_pos;
-      if (record.size() != record_length) return kIoError;
+      if (record.size() != record_length) return rm::kIoError;
       column = file.Column(k, record, pos);
     } else if (walk && !file.ahead.empty() && file.ahead_key == k &&
                file.ahead_ascending == ascending && env_.NowMillis() < file.ahead_until) {
@@ -619,15 +619,16 @@ int16_t RecordManager::Read(OpenFile& file, int16_t operation, bool lock, const 
         }
       }
       sqlite3_reset(stmt);  // ends the read transaction: nothing is held between calls
-      if (rc == SQLITE_DONE) return operation == kGetEqual ? kKeyNotFound : kEndOfFile;
+      if (rc == SQLITE_DONE) return operation == rm::kGetEqual ? rm::kKeyNotFound : rm::kEndOfFile;
       if (rc != SQLITE_ROW) return FromSqlite(rc);
-      if (operation == kGetEqual && column.compare(0, collated.size(), collated) != 0) {
-        return kKeyNotFound;
+      if (operation == rm::kGetEqual && column.compare(0, collated.size(), collated) != 0) {
+        return rm::kKeyNotFound;
       }
-      if (record.size() != record_length) return kIoError;
+      if (record.size() != record_length) return rm::kIoError;
     }
     if (!lock || file.locked_pos == static_cast<int64_t>(pos)) break;
-    if (!file.LockRecord(pos)) return errno == EAGAIN || errno == EACCES ? kRecordLocked : kIoError;
+    if (!file.LockRecord(pos))
+      return errno == EAGAIN || errno == EACCES ? rm::kRecordLocked : rm::kIoError;
     sqlite3_stmt* check = file.direct;
     sqlite3_bind_int64(check, 1, pos);
     const int rc = sqlite3_step(check);
@@ -640,7 +641,7 @@ int16_t RecordManager::Read(OpenFile& file, int16_t operation, bool lock, const 
     }
     file.UnlockRecord(pos);
     if (rc != SQLITE_DONE) return FromSqlite(rc);
-    if (operation == kGetDirect) return kInvalidPosition;
+    if (operation == rm::kGetDirect) return rm::kInvalidPosition;
   }
   // Reading another record gives up the lock of the previous one.
   if (file.locked_pos >= 0 && file.locked_pos != static_cast<int64_t>(pos))
@@ -656,29 +657,29 @@ int16_t RecordManager::Read(OpenFile& file, int16_t operation, bool lock, const 
   const uint32_t n = std::min(*r.data_length, record_length);
   std::memcpy(r.data.data(), record.data(), n);
   *r.data_length = n;
-  const std::string value = KeyValueOf(file.spec, k, record);
+  const std::string value = rm::KeyValueOf(file.spec, k, record);
   std::memcpy(r.key.data(), value.data(), value.size());
-  return n < record_length ? kDataBufferTooShort : kOk;
+  return n < record_length ? rm::kDataBufferTooShort : rm::kOk;
 }
 
 int16_t RecordManager::Insert(OpenFile& file, const Request& r) {
   const uint32_t record_length = file.spec.record_length;
-  if (*r.data_length != record_length) return kInvalidRecordLength;
+  if (*r.data_length != record_length) return rm::kInvalidRecordLength;
   if (r.key_number < 0 || static_cast<size_t>(r.key_number) >= file.spec.keys.size()) {
-    return kInvalidKeyNumber;
+    return rm::kInvalidKeyNumber;
   }
   const size_t k = static_cast<size_t>(r.key_number);
-  if (r.key_length < file.spec.keys[k].Length()) return kKeyBufferTooShort;
+  if (r.key_length < file.spec.keys[k].Length()) return rm::kKeyBufferTooShort;
   const std::string record(r.data.data(), record_length);
 
   int16_t status = file.Begin();
-  if (status != kOk) return status;
+  if (status != rm::kOk) return status;
   int64_t last = 0;
   int rc = sqlite3_step(file.sequence);
   if (rc == SQLITE_ROW) last = sqlite3_column_int64(file.sequence, 0);
   sqlite3_reset(file.sequence);
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) return file.Finish(FromSqlite(rc));
-  if (last < 0 || last >= 0xFFFFFFFFll) return file.Finish(kFileFull);
+  if (last < 0 || last >= 0xFFFFFFFFll) return file.Finish(rm::kFileFull);
   const uint32_t pos = static_cast<uint32_t>(last + 1);
 
   sqlite3_stmt* stmt = file.insert;
@@ -689,8 +690,8 @@ int16_t RecordManager::Insert(OpenFile& file, const Request& r) {
   }
   rc = sqlite3_step(stmt);
   sqlite3_reset(stmt);
-  status = file.Finish(rc == SQLITE_DONE ? kOk : FromSqlite(rc));
-  if (status != kOk) return status;
+  status = file.Finish(rc == SQLITE_DONE ? rm::kOk : FromSqlite(rc));
+  if (status != rm::kOk) return status;
 
   file.has_current = true;
   file.deleted = false;
@@ -698,29 +699,29 @@ int16_t RecordManager::Insert(OpenFile& file, const Request& r) {
   file.current_pos = pos;
   file.current_record = record;
   file.current_column = file.Column(k, record, pos);
-  const std::string value = KeyValueOf(file.spec, k, record);
+  const std::string value = rm::KeyValueOf(file.spec, k, record);
   std::memcpy(r.key.data(), value.data(), value.size());
-  return kOk;
+  return rm::kOk;
 }
 
 int16_t RecordManager::Update(OpenFile& file, const Request& r) {
-  if (!file.has_current || file.deleted) return kNoCurrentRecord;
+  if (!file.has_current || file.deleted) return rm::kNoCurrentRecord;
   const uint32_t record_length = file.spec.record_length;
-  if (*r.data_length != record_length) return kInvalidRecordLength;
+  if (*r.data_length != record_length) return rm::kInvalidRecordLength;
   const std::string record(r.data.data(), record_length);
   for (size_t i = 0; i < file.spec.keys.size(); ++i) {
     if (!file.spec.keys[i].Modifiable() &&
-        KeyValueOf(file.spec, i, record) != KeyValueOf(file.spec, i, file.current_record)) {
-      return kKeyNotModifiable;
+        rm::KeyValueOf(file.spec, i, record) != rm::KeyValueOf(file.spec, i, file.current_record)) {
+      return rm::kKeyNotModifiable;
     }
   }
   const uint32_t pos = file.current_pos;
   // The record's lock is held for the change, so no other open file can
   // lock (and believe it owns) a record that is being changed.
   const bool borrowed = file.locked_pos != static_cast<int64_t>(pos);
-  if (borrowed && !file.LockRecord(pos)) return kRecordLocked;
+  if (borrowed && !file.LockRecord(pos)) return rm::kRecordLocked;
   int16_t status = file.Begin();
-  if (status == kOk) {
+  if (status == rm::kOk) {
     sqlite3_stmt* stmt = file.update;
     sqlite3_bind_int64(stmt, 1, pos);
     BindBlob(stmt, 2, record);
@@ -730,66 +731,66 @@ int16_t RecordManager::Update(OpenFile& file, const Request& r) {
     const int rc = sqlite3_step(stmt);
     sqlite3_reset(stmt);
     status = rc != SQLITE_DONE               ? FromSqlite(rc)
-             : sqlite3_changes(file.db) == 0 ? kNoCurrentRecord
-                                             : kOk;
+             : sqlite3_changes(file.db) == 0 ? rm::kNoCurrentRecord
+                                             : rm::kOk;
     status = file.Finish(status);
   }
   if (borrowed) file.UnlockRecord(pos);
-  if (status != kOk) return status;
+  if (status != rm::kOk) return status;
   file.current_record = record;
   file.current_column = file.Column(file.current_key, record, pos);
-  return kOk;
+  return rm::kOk;
 }
 
 int16_t RecordManager::Delete(OpenFile& file) {
-  if (!file.has_current || file.deleted) return kNoCurrentRecord;
+  if (!file.has_current || file.deleted) return rm::kNoCurrentRecord;
   const uint32_t pos = file.current_pos;
   const bool borrowed = file.locked_pos != static_cast<int64_t>(pos);
-  if (borrowed && !file.LockRecord(pos)) return kRecordLocked;
+  if (borrowed && !file.LockRecord(pos)) return rm::kRecordLocked;
   int16_t status = file.Begin();
-  if (status == kOk) {
+  if (status == rm::kOk) {
     sqlite3_bind_int64(file.remove, 1, pos);
     const int rc = sqlite3_step(file.remove);
     sqlite3_reset(file.remove);
     status = rc != SQLITE_DONE               ? FromSqlite(rc)
-             : sqlite3_changes(file.db) == 0 ? kNoCurrentRecord
-                                             : kOk;
+             : sqlite3_changes(file.db) == 0 ? rm::kNoCurrentRecord
+                                             : rm::kOk;
     status = file.Finish(status);
   }
   if (borrowed) {
     file.UnlockRecord(pos);
-  } else if (status == kOk) {
+  } else if (status == rm::kOk) {
     file.ReleaseRecordLock();
   }
-  if (status == kOk) file.deleted = true;  // the gap Get Next and Get Previous go on from
+  if (status == rm::kOk) file.deleted = true;  // the gap Get Next and Get Previous go on from
   return status;
 }
 
 int16_t RecordManager::Transaction(OpenFile& file, int16_t operation) {
-  if (operation == kBeginTransaction) {
-    if (file.in_transaction) return kTransactionActive;
+  if (operation == rm::kBeginTransaction) {
+    if (file.in_transaction) return rm::kTransactionActive;
     const int16_t status =
         FromSqlite(sqlite3_exec(file.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr));
-    file.in_transaction = status == kOk;
+    file.in_transaction = status == rm::kOk;
     return status;
   }
-  if (!file.in_transaction) return kNoTransaction;
+  if (!file.in_transaction) return rm::kNoTransaction;
   file.in_transaction = false;
-  if (operation == kAbortTransaction) {
+  if (operation == rm::kAbortTransaction) {
     file.Exec("ROLLBACK");
-    return kOk;
+    return rm::kOk;
   }
-  return file.Finish(kOk);
+  return file.Finish(rm::kOk);
 }
 
 int16_t RecordManager::GetPosition(OpenFile& file, const Request& r) {
-  if (!file.has_current || file.deleted) return kNoCurrentRecord;
+  if (!file.has_current || file.deleted) return rm::kNoCurrentRecord;
   std::string bytes;
   AppendU32(&bytes, file.current_pos);
   const uint32_t n = std::min<uint32_t>(4, *r.data_length);
   std::memcpy(r.data.data(), bytes.data(), n);
   *r.data_length = n;
-  return n < 4 ? kDataBufferTooShort : kOk;
+  return n < 4 ? rm::kDataBufferTooShort : rm::kOk;
 }
 
 }  // namespace zul
