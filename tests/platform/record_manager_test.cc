@@ -414,6 +414,22 @@ TEST_F(RecordManagerTest, RecordLocksBelongToOneOpenFileAndExclusiveOpensKeepOth
   EXPECT_EQ(file_.Open("PEOPLE.DAT"), 0);
 }
 
+TEST_F(RecordManagerTest, ADatabaseBusyBeyondAShortWaitAnswers85OnTheEnvClock) {
+  MakePeople({{10, "a"}});
+  sqlite3* writer = nullptr;
+  ASSERT_EQ(sqlite3_open(dir_.Path("PEOPLE.DAT").c_str(), &writer), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(writer, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  const int64_t before = env_.SleptMillis();
+  EXPECT_EQ(file_.Insert(Person(20, "b")), rm::kFileLocked);
+  EXPECT_GE(env_.SleptMillis() - before, rm::kBusyBudgetMillis);
+  EXPECT_LE(env_.SleptMillis() - before, rm::kBusyBudgetMillis + 10);
+  std::string key = U16(10), record;
+  EXPECT_EQ(file_.Op(rm::kGetEqual, 0, &key, &record), 0) << "readers are not held up by a writer";
+  ASSERT_EQ(sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(writer);
+  EXPECT_EQ(file_.Insert(Person(20, "b")), 0);
+}
+
 TEST_F(RecordManagerTest, TransactionsKeepAllOrNothing) {
   MakePeople({{10, "a"}});
   EXPECT_EQ(file_.Simple(rm::kEndTransaction), rm::kNoTransaction);
