@@ -71,7 +71,7 @@ int16_t RecordAccess::Call(int16_t operation, PositionBlock& block, std::string*
                                     number);
 }
 
-bool RecordAccess::StatSpec(int16_t file_id, rm::FileSpec* spec) {
+bool RecordAccess::StatDefinition(int16_t file_id, rm::FileDefinition* layout) {
   FileSlot* slot = SlotOf(file_id);
   if (slot == nullptr) return false;
   std::string data(kDataBufferBytes, '\0');
@@ -79,18 +79,18 @@ bool RecordAccess::StatSpec(int16_t file_id, rm::FileSpec* spec) {
   uint32_t length = kDataBufferBytes;
   const int16_t status = Call(rm::kStat, slot->position_block, &data, &length, &key, 255, 0);
   if (status != rm::kOk && status != rm::kDataBufferTooShort) return false;
-  return rm::ParseFileSpec(std::string_view(data).substr(0, length), spec) == rm::kOk;
+  return rm::ParseFileDefinition(std::string_view(data).substr(0, length), layout) == rm::kOk;
 }
 
 void RecordAccess::GetKeyInfo(int16_t file_id, int16_t key_number, int16_t* key_length,
                               int16_t* record_length) {
   *key_length = 0;
   *record_length = 0;
-  rm::FileSpec spec;
-  if (!StatSpec(file_id, &spec)) return;
-  *record_length = static_cast<int16_t>(spec.record_length);
-  if (key_number >= 0 && static_cast<size_t>(key_number) < spec.keys.size()) {
-    *key_length = static_cast<int16_t>(spec.keys[key_number].Length());
+  rm::FileDefinition layout;
+  if (!StatDefinition(file_id, &layout)) return;
+  *record_length = static_cast<int16_t>(layout.record_length);
+  if (key_number >= 0 && static_cast<size_t>(key_number) < layout.keys.size()) {
+    *key_length = static_cast<int16_t>(layout.keys[key_number].Length());
   }
 }
 

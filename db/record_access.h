@@ -91,7 +91,7 @@ class RecordAccess {
   FileSlot* SlotOf(int16_t file_id);
   int16_t Call(int16_t operation, PositionBlock& block, std::string* data, uint32_t* data_length,
                std::string* key, size_t key_length, int16_t key_number);
-  bool StatSpec(int16_t file_id, rm::FileSpec* spec);
+  bool StatDefinition(int16_t file_id, rm::FileDefinition* layout);
   std::string DictionaryEntry(std::string_view base_name);
   void StopOnAccessError(std::string_view name, int16_t status);
 

@@ -260,10 +260,10 @@ void RecordAccess::DeleteRecord(int16_t file_id, int16_t* status) {
 
 std::string RecordAccess::KeyCollatingForm(std::string_view key_value, int16_t file_id) {
   FileSlot* slot = SlotOf(file_id);
-  rm::FileSpec spec;
-  if (slot == nullptr || !StatSpec(file_id, &spec)) return std::string(key_value);
+  rm::FileDefinition layout;
+  if (slot == nullptr || !StatDefinition(file_id, &layout)) return std::string(key_value);
   const int16_t key = RealKeyNumber(slot->key_number);
-  return rm::CollateKey(spec, static_cast<size_t>(key), key_value);
+  return rm::CollateKey(layout, static_cast<size_t>(key), key_value);
 }
 
 std::string RecordAccess::CurrentKeyCollating(int16_t file_id) {

@@ -88,13 +88,13 @@ bool ReadDataDescription(Env& env, std::string_view path, DataDescription* descr
   if (!ParseNumber(ReadSetting(env, path, "Fitxer", "Registre"), 1, rm::kMaxRecordLength, &value)) {
     return Fail(error, "[Fitxer] Registre", "a record length of 1 to 1536 is needed");
   }
-  d.spec.record_length = static_cast<uint16_t>(value);
+  d.layout.record_length = static_cast<uint16_t>(value);
   const std::string page = ReadSetting(env, path, "Fitxer", "Pagina");
-  d.spec.page_size = 1024;
+  d.layout.page_size = 1024;
   if (!page.empty()) {
     if (!ParseNumber(page, 512, 65535, &value))
       return Fail(error, "[Fitxer] Pagina", "not a page size");
-    d.spec.page_size = static_cast<uint16_t>(value);
+    d.layout.page_size = static_cast<uint16_t>(value);
   }
 
   for (int n = 1;; ++n) {
@@ -109,9 +109,9 @@ bool ReadDataDescription(Env& env, std::string_view path, DataDescription* descr
     FieldDescription field;
     field.name = parts[0];
     long position = 0, length = 0;
-    if (!ParseNumber(parts[1], 1, d.spec.record_length, &position) ||
-        !ParseNumber(parts[2], 1, d.spec.record_length, &length) ||
-        position + length - 1 > d.spec.record_length) {
+    if (!ParseNumber(parts[1], 1, d.layout.record_length, &position) ||
+        !ParseNumber(parts[2], 1, d.layout.record_length, &length) ||
+        position + length - 1 > d.layout.record_length) {
       return Fail(error, where, "the field does not lie inside the record");
     }
     field.position = static_cast<uint16_t>(position);
@@ -166,16 +166,16 @@ bool ReadDataDescription(Env& env, std::string_view path, DataDescription* descr
       key.segments[i].flags |= rm::kFlagSegmented;
     if (key.Length() > rm::kMaxKeyLength)
       return Fail(error, where, "the key is longer than 255 bytes");
-    d.spec.keys.push_back(std::move(key));
+    d.layout.keys.push_back(std::move(key));
   }
-  if (d.spec.keys.empty()) return Fail(error, "[Clau0] Camps", "a file needs at least key 0");
+  if (d.layout.keys.empty()) return Fail(error, "[Clau0] Camps", "a file needs at least key 0");
 
   if (needs_table) {
-    d.spec.has_collating = true;
-    d.spec.collating_name = FitText(ReadSetting(env, path, "Ordenacio", "Nom"), 8);
+    d.layout.has_collating = true;
+    d.layout.collating_name = FitText(ReadSetting(env, path, "Ordenacio", "Nom"), 8);
     const std::string rule = ReadSetting(env, path, "Ordenacio", "Regla");
     if (EqualsNoCase(Trim(rule), "catala")) {
-      d.spec.collating_table = CatalanCollatingTable();
+      d.layout.collating_table = CatalanCollatingTable();
     } else if (!rule.empty()) {
       return Fail(error, "[Ordenacio] Regla", "the only rule is catala");
     } else {
@@ -202,15 +202,15 @@ bool ReadDataDescription(Env& env, std::string_view path, DataDescription* descr
             return Fail(error, "[Ordenacio] " + key,
                         "\"" + bytes[col] + "\" is not a hexadecimal byte");
           }
-          d.spec.collating_table[row * 16 + col] = static_cast<uint8_t>(v);
+          d.layout.collating_table[row * 16 + col] = static_cast<uint8_t>(v);
         }
       }
     }
   }
   // The engine's own check, so that a description gives exactly the
   // definitions Create accepts.
-  rm::FileSpec check;
-  if (rm::ParseFileSpec(rm::EncodeFileSpec(d.spec), &check) != rm::kOk) {
+  rm::FileDefinition check;
+  if (rm::ParseFileDefinition(rm::EncodeFileDefinition(d.layout), &check) != rm::kOk) {
     return Fail(error, std::string(path), "the keys do not make a valid definition");
   }
   *description = std::move(d);

@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "platform/env.h"
-#include "platform/record_manager/file_spec.h"
+#include "platform/record_manager/file_definition.h"
 #include "platform/record_manager/status.h"
 
 namespace zul {
@@ -49,7 +49,7 @@ struct FieldDescription {
 
 struct DataDescription {
   std::vector<FieldDescription> fields;
-  rm::FileSpec spec;
+  rm::FileDefinition layout;
 };
 
 // Reads a description; on failure returns false with `*error` naming the

@@ -107,7 +107,7 @@ int Describe(Env& env, const std::string& description_path, const std::string& e
   std::string error;
   if (!ReadDataDescription(env, description_path, &d, &error))
     return Refuse(description_path + ": " + error);
-  const std::string definition = rm::EncodeFileSpec(d.spec);
+  const std::string definition = rm::EncodeFileDefinition(d.layout);
   std::string entry;
   AppendU16(&entry, static_cast<uint16_t>(definition.size()));
   entry += definition;
@@ -141,12 +141,12 @@ int Create(Env& env, const std::string& entry_path, const std::string& data_path
   return status == 0 ? 0 : RefuseStatus(data_path, status);
 }
 
-// The spec of an open file, through Stat.
-bool StatSpec(DataFile& file, rm::FileSpec* spec) {
+// The layout of an open file, through Stat.
+bool StatDefinition(DataFile& file, rm::FileDefinition* layout) {
   std::string data(rm::kMaxRecordLength, '\0');
   uint32_t length = rm::kMaxRecordLength;
   return file.Call(rm::kStat, &data, &length) == 0 &&
-         rm::ParseFileSpec(std::string_view(data).substr(0, length), spec) == 0;
+         rm::ParseFileDefinition(std::string_view(data).substr(0, length), layout) == 0;
 }
 
 int Import(Env& env, const std::string& description_path, const std::string& data_path,
@@ -191,8 +191,9 @@ int Import(Env& env, const std::string& description_path, const std::string& dat
   int16_t status = file.Open(data_path, rm::kOpenExclusive);
   if (status == rm::kFileLocked) return Refuse(data_path + ": another program has the file open");
   if (status != 0) return RefuseStatus(data_path, status);
-  rm::FileSpec spec;
-  if (!StatSpec(file, &spec) || rm::EncodeFileSpec(spec) != rm::EncodeFileSpec(d.spec)) {
+  rm::FileDefinition layout;
+  if (!StatDefinition(file, &layout) ||
+      rm::EncodeFileDefinition(layout) != rm::EncodeFileDefinition(d.layout)) {
     return Refuse(data_path + ": its definition is not the one " + description_path + " describes");
   }
   // One transaction: a bad row, or the tool killed, keeps nothing.
@@ -206,7 +207,7 @@ int Import(Env& env, const std::string& description_path, const std::string& dat
                        std::to_string(row.fields.size()) + " values for " +
                            std::to_string(columns.size()) + " columns");
     }
-    std::string record(d.spec.record_length, '\0');
+    std::string record(d.layout.record_length, '\0');
     for (const FieldDescription& f : d.fields) StoreDefault(f, &record);
     for (size_t c = 0; c < columns.size(); ++c) {
       std::string value, reason;
@@ -220,7 +221,7 @@ int Import(Env& env, const std::string& description_path, const std::string& dat
         return row_error(row, columns[c]->name, reason);
       }
     }
-    uint32_t length = d.spec.record_length;
+    uint32_t length = d.layout.record_length;
     status = file.Call(rm::kInsert, &record, &length);
     if (status != 0) {
       file.Simple(rm::kAbortTransaction);
@@ -246,7 +247,7 @@ int Export(Env& env, const std::string& description_path, const std::string& dat
   DataFile file(env);
   int16_t status = file.Open(data_path, 0);
   if (status != 0) return RefuseStatus(data_path, status);
-  if (key_number < 0 || static_cast<size_t>(key_number) >= d.spec.keys.size()) {
+  if (key_number < 0 || static_cast<size_t>(key_number) >= d.layout.keys.size()) {
     return Refuse(data_path + ": no key " + std::to_string(key_number));
   }
   std::string out;
@@ -261,7 +262,7 @@ int Export(Env& env, const std::string& description_path, const std::string& dat
     if (status == rm::kEndOfFile) break;
     if (status != 0) return RefuseStatus(data_path, status);
     record.resize(length);
-    if (record.size() != d.spec.record_length)
+    if (record.size() != d.layout.record_length)
       return Refuse(data_path + ": record length differs from the description");
     for (size_t i = 0; i < d.fields.size(); ++i)
       out += (i ? "," : "") + CsvField(Utf8(FieldText(d.fields[i], record)));
@@ -291,18 +292,19 @@ int Show(Env& env, const std::string& data_path) {
   DataFile file(env);
   int16_t status = file.Open(data_path, 0);
   if (status != 0) return RefuseStatus(data_path, status);
-  rm::FileSpec spec;
-  if (!StatSpec(file, &spec)) return Refuse(data_path + ": no definition");
-  std::printf("record length %u, page size %u, %zu key%s\n", spec.record_length, spec.page_size,
-              spec.keys.size(), spec.keys.size() == 1 ? "" : "s");
-  for (size_t k = 0; k < spec.keys.size(); ++k) {
-    std::printf("key %zu: %u bytes\n", k, spec.keys[k].Length());
-    for (const rm::KeySegment& s : spec.keys[k].segments) {
+  rm::FileDefinition layout;
+  if (!StatDefinition(file, &layout)) return Refuse(data_path + ": no definition");
+  std::printf("record length %u, page size %u, %zu key%s\n", layout.record_length, layout.page_size,
+              layout.keys.size(), layout.keys.size() == 1 ? "" : "s");
+  for (size_t k = 0; k < layout.keys.size(); ++k) {
+    std::printf("key %zu: %u bytes\n", k, layout.keys[k].Length());
+    for (const rm::KeySegment& s : layout.keys[k].segments) {
       std::printf("  position %u, length %u, %s\n", s.position, s.length,
                   FlagNames(s.flags).c_str());
     }
   }
-  if (spec.has_collating) std::printf("collating table %s\n", Utf8(spec.collating_name).c_str());
+  if (layout.has_collating)
+    std::printf("collating table %s\n", Utf8(layout.collating_name).c_str());
   long count = 0;
   for (int16_t operation = rm::kGetFirst;; operation = rm::kGetNext) {
     std::string record(rm::kMaxRecordLength, '\0');

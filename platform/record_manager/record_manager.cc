@@ -121,8 +121,8 @@ struct RecordManager::OpenFile {
 
   // The value stored in key `k`'s column for a record at `pos`.
   std::string Column(size_t k, std::string_view record, uint32_t pos) const {
-    std::string column = rm::CollateKey(spec, k, rm::KeyValueOf(spec, k, record));
-    if (spec.keys[k].Duplicates()) column += BigEndian32(pos);
+    std::string column = rm::CollateKey(layout, k, rm::KeyValueOf(layout, k, record));
+    if (layout.keys[k].Duplicates()) column += BigEndian32(pos);
     return column;
   }
 
@@ -172,7 +172,7 @@ struct RecordManager::OpenFile {
   uint32_t serial = 0;
   sqlite3* db = nullptr;
   int lock_fd = -1;
-  rm::FileSpec spec;
+  rm::FileDefinition layout;
   bool in_transaction = false;
   int64_t busy_started = 0;
 
@@ -339,7 +339,7 @@ int16_t RecordManager::Open(PositionBlock& block, const Request& r) {
     if (rc != SQLITE_DONE) return FromSqlite(rc);
   }
   if (format != kFormat) return rm::kNotADataFile;
-  if (rm::ParseFileSpec(definition, &file->spec) != rm::kOk) return rm::kIoError;
+  if (rm::ParseFileDefinition(definition, &file->layout) != rm::kOk) return rm::kIoError;
 
   // A database cut short (copied in part, say) announces more pages than the
   // file holds; with no write-ahead log to supply them it is damaged.
@@ -364,7 +364,7 @@ int16_t RecordManager::Open(PositionBlock& block, const Request& r) {
     return FromSqlite(sqlite3_errcode(file->db));
   }
 
-  const size_t keys = file->spec.keys.size();
+  const size_t keys = file->layout.keys.size();
   std::string columns;
   std::string values;
   std::string sets;
@@ -422,8 +422,9 @@ int16_t RecordManager::Open(PositionBlock& block, const Request& r) {
 }
 
 int16_t RecordManager::Create(const Request& r) {
-  rm::FileSpec spec;
-  if (rm::ParseFileSpec(std::string_view(r.data.data(), *r.data_length), &spec) != rm::kOk) {
+  rm::FileDefinition layout;
+  if (rm::ParseFileDefinition(std::string_view(r.data.data(), *r.data_length), &layout) !=
+      rm::kOk) {
     return rm::kInvalidDefinition;
   }
   const std::string path = PathFromKey(r.key, r.key_length);
@@ -460,10 +461,10 @@ int16_t RecordManager::Create(const Request& r) {
         "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; BEGIN;"
         "CREATE TABLE meta(name TEXT PRIMARY KEY, value BLOB NOT NULL);"
         "CREATE TABLE records(pos INTEGER PRIMARY KEY AUTOINCREMENT, data BLOB NOT NULL";
-    for (size_t k = 0; k < spec.keys.size(); ++k)
+    for (size_t k = 0; k < layout.keys.size(); ++k)
       schema += ", k" + std::to_string(k) + " BLOB NOT NULL";
     schema += ");";
-    for (size_t k = 0; k < spec.keys.size(); ++k) {
+    for (size_t k = 0; k < layout.keys.size(); ++k) {
       schema += "CREATE UNIQUE INDEX key" + std::to_string(k) + " ON records(k" +
                 std::to_string(k) + ");";
     }
@@ -474,7 +475,7 @@ int16_t RecordManager::Create(const Request& r) {
       rc = sqlite3_prepare_v2(db, "INSERT INTO meta VALUES('definition', ?1)", -1, &put, nullptr);
     }
     if (rc == SQLITE_OK) {
-      BindBlob(put, 1, rm::EncodeFileSpec(spec));
+      BindBlob(put, 1, rm::EncodeFileDefinition(layout));
       rc = sqlite3_step(put);
       if (rc == SQLITE_DONE) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     }
@@ -504,7 +505,7 @@ int16_t RecordManager::Close(OpenFile& file) {
 }
 
 int16_t RecordManager::Stat(OpenFile& file, const Request& r) {
-  const std::string answer = rm::EncodeFileSpec(file.spec);
+  const std::string answer = rm::EncodeFileDefinition(file.layout);
   const size_t n = std::min<size_t>(answer.size(), *r.data_length);
   std::memcpy(r.data.data(), answer.data(), n);
   *r.data_length = static_cast<uint32_t>(n);
@@ -512,14 +513,14 @@ int16_t RecordManager::Stat(OpenFile& file, const Request& r) {
 }
 
 int16_t RecordManager::Read(OpenFile& file, int16_t operation, bool lock, const Request& r) {
-  if (r.key_number < 0 || static_cast<size_t>(r.key_number) >= file.spec.keys.size()) {
+  if (r.key_number < 0 || static_cast<size_t>(r.key_number) >= file.layout.keys.size()) {
     return rm::kInvalidKeyNumber;
   }
   const size_t k = static_cast<size_t>(r.key_number);
-  const rm::KeyDefinition& key = file.spec.keys[k];
+  const rm::KeyDefinition& key = file.layout.keys[k];
   const size_t length = key.Length();
   if (r.key_length < length) return rm::kKeyBufferTooShort;
-  const uint32_t record_length = file.spec.record_length;
+  const uint32_t record_length = file.layout.record_length;
 
   // Every search is "first column >= bound" or "last column < bound": with
   // a duplicates key the column carries the position after the collating
@@ -545,7 +546,7 @@ int16_t RecordManager::Read(OpenFile& file, int16_t operation, bool lock, const 
     ascending = false;
     bound.assign(length + 5, '\xFF');
   } else {
-    collated = rm::CollateKey(file.spec, k, std::string_view(r.key.data(), length));
+    collated = rm::CollateKey(file.layout, k, std::string_view(r.key.data(), length));
     const std::string low = key.Duplicates() ? collated + std::string(4, '\0') : collated;
     const std::string high = key.Duplicates() ? collated + std::string(4, '\xFF') : collated;
     switch (operation) {
@@ -657,19 +658,19 @@ int16_t RecordManager::Read(OpenFile& file, int16_t operation, bool lock, const 
   const uint32_t n = std::min(*r.data_length, record_length);
   std::memcpy(r.data.data(), record.data(), n);
   *r.data_length = n;
-  const std::string value = rm::KeyValueOf(file.spec, k, record);
+  const std::string value = rm::KeyValueOf(file.layout, k, record);
   std::memcpy(r.key.data(), value.data(), value.size());
   return n < record_length ? rm::kDataBufferTooShort : rm::kOk;
 }
 
 int16_t RecordManager::Insert(OpenFile& file, const Request& r) {
-  const uint32_t record_length = file.spec.record_length;
+  const uint32_t record_length = file.layout.record_length;
   if (*r.data_length != record_length) return rm::kInvalidRecordLength;
-  if (r.key_number < 0 || static_cast<size_t>(r.key_number) >= file.spec.keys.size()) {
+  if (r.key_number < 0 || static_cast<size_t>(r.key_number) >= file.layout.keys.size()) {
     return rm::kInvalidKeyNumber;
   }
   const size_t k = static_cast<size_t>(r.key_number);
-  if (r.key_length < file.spec.keys[k].Length()) return rm::kKeyBufferTooShort;
+  if (r.key_length < file.layout.keys[k].Length()) return rm::kKeyBufferTooShort;
   const std::string record(r.data.data(), record_length);
 
   int16_t status = file.Begin();
@@ -685,7 +686,7 @@ int16_t RecordManager::Insert(OpenFile& file, const Request& r) {
   sqlite3_stmt* stmt = file.insert;
   sqlite3_bind_int64(stmt, 1, pos);
   BindBlob(stmt, 2, record);
-  for (size_t i = 0; i < file.spec.keys.size(); ++i) {
+  for (size_t i = 0; i < file.layout.keys.size(); ++i) {
     BindBlob(stmt, static_cast<int>(i + 3), file.Column(i, record, pos));
   }
   rc = sqlite3_step(stmt);
@@ -699,19 +700,20 @@ int16_t RecordManager::Insert(OpenFile& file, const Request& r) {
   file.current_pos = pos;
   file.current_record = record;
   file.current_column = file.Column(k, record, pos);
-  const std::string value = rm::KeyValueOf(file.spec, k, record);
+  const std::string value = rm::KeyValueOf(file.layout, k, record);
   std::memcpy(r.key.data(), value.data(), value.size());
   return rm::kOk;
 }
 
 int16_t RecordManager::Update(OpenFile& file, const Request& r) {
   if (!file.has_current || file.deleted) return rm::kNoCurrentRecord;
-  const uint32_t record_length = file.spec.record_length;
+  const uint32_t record_length = file.layout.record_length;
   if (*r.data_length != record_length) return rm::kInvalidRecordLength;
   const std::string record(r.data.data(), record_length);
-  for (size_t i = 0; i < file.spec.keys.size(); ++i) {
-    if (!file.spec.keys[i].Modifiable() &&
-        rm::KeyValueOf(file.spec, i, record) != rm::KeyValueOf(file.spec, i, file.current_record)) {
+  for (size_t i = 0; i < file.layout.keys.size(); ++i) {
+    if (!file.layout.keys[i].Modifiable() &&
+        rm::KeyValueOf(file.layout, i, record) !=
+            rm::KeyValueOf(file.layout, i, file.current_record)) {
       return rm::kKeyNotModifiable;
     }
   }
@@ -725,7 +727,7 @@ int16_t RecordManager::Update(OpenFile& file, const Request& r) {
     sqlite3_stmt* stmt = file.update;
     sqlite3_bind_int64(stmt, 1, pos);
     BindBlob(stmt, 2, record);
-    for (size_t i = 0; i < file.spec.keys.size(); ++i) {
+    for (size_t i = 0; i < file.layout.keys.size(); ++i) {
       BindBlob(stmt, static_cast<int>(i + 3), file.Column(i, record, pos));
     }
     const int rc = sqlite3_step(stmt);

@@ -1,7 +1,7 @@
 // RecordManager: the record manager engine that keeps the suite's data files.
 //
 // A data file is one SQLite database (openable with the sqlite3 shell) made
-// of a table `meta` (the file's definition, file_spec.h, and its format
+// of a table `meta` (the file's definition, file_definition.h, and its format
 // number) and a table `records`: one row per record with its 32-bit
 // physical position, its bytes, and one column per key holding the key's
 // collating form, each column with its own unique index. For a key that
@@ -48,7 +48,7 @@
 #include <vector>
 
 #include "platform/env.h"
-#include "platform/record_manager/file_spec.h"
+#include "platform/record_manager/file_definition.h"
 #include "platform/record_manager/status.h"
 
 namespace zul {

@@ -73,7 +73,7 @@ class RecordManagerTest : public ::testing::Test {
   RecordFile file_;
 };
 
-TEST(FileSpecTest, RefusesDefinitionsThatCannotDescribeAFile) {
+TEST(FileDefinitionTest, RefusesDefinitionsThatCannotDescribeAFile) {
   const std::string good = Definition(20, {{{1, 4, 0}}});
   std::string no_keys = good;
   no_keys[4] = 0;
@@ -86,7 +86,7 @@ TEST(FileSpecTest, RefusesDefinitionsThatCannotDescribeAFile) {
     std::string bytes;
   } cases[] = {
       {"empty", ""},
-      {"shorter than the file specification", good.substr(0, 10)},
+      {"shorter than the file block", good.substr(0, 10)},
       {"no keys", no_keys},
       {"record length 0", Definition(0, {{{1, 1, 0}}})},
       {"record length above 1536", Definition(1537, {{{1, 1, 0}}})},
@@ -101,27 +101,27 @@ TEST(FileSpecTest, RefusesDefinitionsThatCannotDescribeAFile) {
       {"collating table with a wrong signature", wrong_signature},
   };
   for (const auto& c : cases) {
-    rm::FileSpec spec;
-    EXPECT_EQ(rm::ParseFileSpec(c.bytes, &spec), rm::kInvalidDefinition) << c.what;
+    rm::FileDefinition layout;
+    EXPECT_EQ(rm::ParseFileDefinition(c.bytes, &layout), rm::kInvalidDefinition) << c.what;
   }
-  rm::FileSpec spec;
-  ASSERT_EQ(rm::ParseFileSpec(People() + "trailing bytes are ignored", &spec), 0);
-  EXPECT_EQ(rm::EncodeFileSpec(spec), People());
-  ASSERT_EQ(spec.keys.size(), 3u);
-  EXPECT_EQ(spec.keys[2].Length(), 4);
-  EXPECT_TRUE(spec.keys[1].Duplicates());
-  EXPECT_FALSE(spec.keys[0].Duplicates());
+  rm::FileDefinition layout;
+  ASSERT_EQ(rm::ParseFileDefinition(People() + "trailing bytes are ignored", &layout), 0);
+  EXPECT_EQ(rm::EncodeFileDefinition(layout), People());
+  ASSERT_EQ(layout.keys.size(), 3u);
+  EXPECT_EQ(layout.keys[2].Length(), 4);
+  EXPECT_TRUE(layout.keys[1].Duplicates());
+  EXPECT_FALSE(layout.keys[0].Duplicates());
 }
 
-TEST(FileSpecTest, CollatingFormOrdersBinaryNumbersAndFoldsThroughTheTable) {
-  rm::FileSpec spec;
-  ASSERT_EQ(rm::ParseFileSpec(People(), &spec), 0);
-  EXPECT_EQ(rm::CollateKey(spec, 0, std::string("\x01\x00", 2)), std::string("\x00\x01", 2));
-  EXPECT_EQ(rm::CollateKey(spec, 0, std::string("\x00\x01", 2)), std::string("\x01\x00", 2));
-  EXPECT_LT(rm::CollateKey(spec, 0, U16(1)), rm::CollateKey(spec, 0, U16(256)));
-  EXPECT_EQ(rm::CollateKey(spec, 0, "\x05"), std::string("\x00\x05", 2));  // padded first
-  EXPECT_EQ(rm::CollateKey(spec, 1, "Abc"), "ABC");  // only the bytes the value holds
-  EXPECT_EQ(rm::CollateKey(spec, 2, "ab" + U16(258)), "ab" + std::string("\x01\x02", 2));
+TEST(FileDefinitionTest, CollatingFormOrdersBinaryNumbersAndFoldsThroughTheTable) {
+  rm::FileDefinition layout;
+  ASSERT_EQ(rm::ParseFileDefinition(People(), &layout), 0);
+  EXPECT_EQ(rm::CollateKey(layout, 0, std::string("\x01\x00", 2)), std::string("\x00\x01", 2));
+  EXPECT_EQ(rm::CollateKey(layout, 0, std::string("\x00\x01", 2)), std::string("\x01\x00", 2));
+  EXPECT_LT(rm::CollateKey(layout, 0, U16(1)), rm::CollateKey(layout, 0, U16(256)));
+  EXPECT_EQ(rm::CollateKey(layout, 0, "\x05"), std::string("\x00\x05", 2));  // padded first
+  EXPECT_EQ(rm::CollateKey(layout, 1, "Abc"), "ABC");  // only the bytes the value holds
+  EXPECT_EQ(rm::CollateKey(layout, 2, "ab" + U16(258)), "ab" + std::string("\x01\x02", 2));
 }
 
 TEST_F(RecordManagerTest, StatAnswersTheCreationBufferAndCreateRefusesAnExistingFile) {

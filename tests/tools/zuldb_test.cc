@@ -198,35 +198,35 @@ TEST_F(ZuldbTest, FaultyDescriptionsAndEntriesAreRefusedWithTheirReason) {
 TEST(DemoDataTest, DescriptionsGiveTheListingsLayoutsAndTheDataImports) {
   TempDir dir;
   const std::string data = std::string(ZUL_SOURCE_DIR) + "/demo/data/";
-  rm::FileSpec spec[3];
+  rm::FileDefinition layout[3];
   const char* names[3] = {"FinquesH", "PropietH", "Mivel"};
   for (int i = 0; i < 3; ++i) {
     const std::string name = names[i];
     ASSERT_EQ(Zuldb("describe '" + data + name + ".ini' " + name + ".xdf", dir).code, 0) << name;
     const std::string entry = ReadFileBytes(dir.Path(name + ".xdf"));
-    ASSERT_EQ(rm::ParseFileSpec(std::string_view(entry).substr(2), &spec[i]), 0) << name;
+    ASSERT_EQ(rm::ParseFileDefinition(std::string_view(entry).substr(2), &layout[i]), 0) << name;
   }
   // Communities: key 0 the 2-byte code at offset 0, the record long enough
   // for the president's flat at offset 158.
-  ASSERT_GE(spec[0].record_length, 160);
-  ASSERT_EQ(spec[0].keys[0].segments.size(), 1u);
-  EXPECT_EQ(spec[0].keys[0].segments[0].position, 1);
-  EXPECT_EQ(spec[0].keys[0].Length(), 2);
+  ASSERT_GE(layout[0].record_length, 160);
+  ASSERT_EQ(layout[0].keys[0].segments.size(), 1u);
+  EXPECT_EQ(layout[0].keys[0].segments[0].position, 1);
+  EXPECT_EQ(layout[0].keys[0].Length(), 2);
   // Owners: key 0 is the code and the flat, 4 bytes.
-  ASSERT_GE(spec[1].record_length, 38);
-  EXPECT_EQ(spec[1].keys[0].Length(), 4);
-  EXPECT_EQ(spec[1].keys[0].segments[0].position, 1);
+  ASSERT_GE(layout[1].record_length, 38);
+  EXPECT_EQ(layout[1].keys[0].Length(), 4);
+  EXPECT_EQ(layout[1].keys[0].segments[0].position, 1);
   // The sort work file: 168 bytes, key 0 the 80-byte sort text, duplicates
   // allowed, through a table where case and accents do not count.
-  EXPECT_GE(spec[2].record_length, 168);
-  ASSERT_EQ(spec[2].keys[0].segments.size(), 1u);
-  const rm::KeySegment sort = spec[2].keys[0].segments[0];
+  EXPECT_GE(layout[2].record_length, 168);
+  ASSERT_EQ(layout[2].keys[0].segments.size(), 1u);
+  const rm::KeySegment sort = layout[2].keys[0].segments[0];
   EXPECT_EQ(sort.position, 1);
   EXPECT_EQ(sort.length, 80);
   EXPECT_TRUE(sort.flags & rm::kFlagDuplicates);
   EXPECT_TRUE(sort.flags & rm::kFlagAlternate);
-  ASSERT_TRUE(spec[2].has_collating);
-  const auto& table = spec[2].collating_table;
+  ASSERT_TRUE(layout[2].has_collating);
+  const auto& table = layout[2].collating_table;
   EXPECT_EQ(table['a'], 'A');
   EXPECT_EQ(table[0x85], 'A');  // à
   EXPECT_EQ(table[0x90], 'E');  // É

@@ -5,7 +5,7 @@
 // (after a 16-bit length) a data dictionary entry (".xdf"). All numbers are
 // little-endian 16-bit:
 //
-//   file specification, 16 bytes: record length (offset 0), page size (2),
+//   file block, 16 bytes: record length (offset 0), page size (2),
 //     number of keys (4); the rest is reserved and written as zeros.
 //   one 16-byte block per key segment: position counted from 1 (0), length
 //     (2), flags (4); the rest reserved. A key's segments are consecutive
@@ -18,8 +18,8 @@
 // Key order: every key compares by its collating form (CollateKey): a
 // binary segment (flag 4) as an unsigned little-endian number, a segment
 // with flag 32 through the collating table, any other byte by byte.
-#ifndef ZUL_PLATFORM_RECORD_MANAGER_FILE_SPEC_H_
-#define ZUL_PLATFORM_RECORD_MANAGER_FILE_SPEC_H_
+#ifndef ZUL_PLATFORM_RECORD_MANAGER_FILE_DEFINITION_H_
+#define ZUL_PLATFORM_RECORD_MANAGER_FILE_DEFINITION_H_
 
 #include <array>
 #include <cstdint>
@@ -35,7 +35,7 @@ inline constexpr uint16_t kFlagBinary = 4;
 inline constexpr uint16_t kFlagSegmented = 16;
 inline constexpr uint16_t kFlagAlternate = 32;
 
-inline constexpr size_t kFileSpecBytes = 16;
+inline constexpr size_t kFileDefinitionBytes = 16;
 inline constexpr size_t kSegmentBytes = 16;
 inline constexpr size_t kCollatingBytes = 1 + 8 + 256;
 inline constexpr uint8_t kCollatingSignature = 0xA5;
@@ -61,7 +61,7 @@ struct KeyDefinition {
   uint16_t Length() const;
 };
 
-struct FileSpec {
+struct FileDefinition {
   uint16_t record_length = 0;
   uint16_t page_size = 0;
   std::vector<KeyDefinition> keys;
@@ -75,14 +75,14 @@ struct FileSpec {
 // or above kMaxRecordLength, a segment is empty or lies beyond the record, a
 // key is longer than kMaxKeyLength, or flag 32 is used without a collating
 // table carrying kCollatingSignature.
-int16_t ParseFileSpec(std::string_view bytes, FileSpec* spec);
+int16_t ParseFileDefinition(std::string_view bytes, FileDefinition* layout);
 
 // The layout of a valid definition (collating table included when present).
-std::string EncodeFileSpec(const FileSpec& spec);
+std::string EncodeFileDefinition(const FileDefinition& layout);
 
 // The value of key `key` in `record`: its segments' bytes, in order.
 // `record` must be record_length bytes long.
-std::string KeyValueOf(const FileSpec& spec, size_t key, std::string_view record);
+std::string KeyValueOf(const FileDefinition& layout, size_t key, std::string_view record);
 
 // The collating form of `key_value` for key `key`: walking the segments with
 // p the segment's place in the value, a binary segment's n bytes are
@@ -90,8 +90,8 @@ std::string KeyValueOf(const FileSpec& spec, size_t key, std::string_view record
 // flag-32 segment's bytes that the value holds go through the collating
 // table, other bytes stay. Comparing collating forms byte by byte (a prefix
 // first) gives the key order.
-std::string CollateKey(const FileSpec& spec, size_t key, std::string_view key_value);
+std::string CollateKey(const FileDefinition& layout, size_t key, std::string_view key_value);
 
 }  // namespace zul::rm
 
-#endif  // ZUL_PLATFORM_RECORD_MANAGER_FILE_SPEC_H_
+#endif  // ZUL_PLATFORM_RECORD_MANAGER_FILE_DEFINITION_H_
