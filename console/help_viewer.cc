@@ -11,20 +11,8 @@ namespace zul {
 
 namespace {
 
-constexpr int kPollMillis = 20;
-
 std::string TopicFile(std::string_view topic, std::string_view extension) {
   return "AJUDA\\" + std::string(TrimRight(topic)) + std::string(extension);
-}
-
-// Waits for a key (mouse events are not asked for here).
-int16_t WaitForKey(Console& console) {
-  for (;;) {
-    const std::string input = console.ReadInput();
-    const int16_t key = KeyCodeOf(input);
-    if (key != 0) return key;
-    if (input.empty()) console.WaitForInput(kPollMillis);
-  }
 }
 
 class HelpViewer {

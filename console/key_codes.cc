@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "console/console.h"
 #include "platform/console_backend.h"
 
 namespace zul {
@@ -43,6 +44,21 @@ std::string KeyCodeText(int16_t key) {
     std::snprintf(text, sizeof text, "%04x", static_cast<unsigned>(static_cast<uint16_t>(key)));
   }
   return text;
+}
+
+int16_t WaitForKey(Console& console) {
+  constexpr int kPollMillis = 20;
+  for (;;) {
+    const std::string input = console.ReadInput();
+    const int16_t key = KeyCodeOf(input);
+    if (key != 0) return key;
+    if (input.empty()) console.WaitForInput(kPollMillis);
+  }
+}
+
+void DiscardTypeAhead(Console& console) {
+  while (!console.ReadInput().empty()) {
+  }
 }
 
 }  // namespace zul

@@ -17,6 +17,8 @@
 
 namespace zul {
 
+class Console;
+
 inline constexpr int16_t kKeyBackspace = 0x08;
 inline constexpr int16_t kKeyTab = 0x09;
 inline constexpr int16_t kKeyEnter = 0x0D;
@@ -47,6 +49,11 @@ inline constexpr int16_t kKeyAltC = 0x2E00;
 // The key code of console input ("", one character, or "\0" + scan code);
 // 0 for no key and for mouse events.
 int16_t KeyCodeOf(std::string_view input);
+
+// Waits until a key is pressed and gives its code; mouse events are passed over.
+int16_t WaitForKey(Console& console);
+// Throws away every key and mouse event already waiting.
+void DiscardTypeAhead(Console& console);
 
 // The code of a key pressed with the modifier state `modifiers` (Alt 1 or 2,
 // Ctrl 4 or 8, Shift 16): Alt + F1..F10 adds 2d00, Alt + F11/F12 0600;
