@@ -21,9 +21,32 @@ uint16_t FunctionKey(int n) {  // F1..F12
   return 0;
 }
 
+// The key of a final byte shared by the cursor pad's SS3 (ESC O x) and CSI
+// (ESC [ ... x) forms; 0 for any other byte.
+uint16_t CursorPadKey(char final_byte) {
+  switch (final_byte) {
+    case 'A':
+      return kUp;
+    case 'B':
+      return kDown;
+    case 'C':
+      return kRight;
+    case 'D':
+      return kLeft;
+    case 'H':
+      return kHome;
+    case 'F':
+      return kEnd;
+    case 'E':
+      return kCentre;
+    default:
+      return 0;
+  }
+}
+
 // The xterm modifier parameter (1 + bits: 1 Shift, 2 Alt, 4 Ctrl, 8 Meta).
 uint8_t Modifiers(int param) {
-  if (param < 2) return 0;
+  if (param < 2 || param > 16) return 0;  // beyond the four modifier bits: none meant
   const int bits = param - 1;
   uint8_t m = 0;
   if (bits & 1) m |= kModShift;
@@ -167,7 +190,10 @@ TerminalInputDecoder::Result TerminalInputDecoder::DecodeEscape(bool take_incomp
     // SS3: optional modifier digits, then the final letter.
     size_t i = 2;
     int mods = 0;
-    while (i < buf.size() && buf[i] >= '0' && buf[i] <= '9') mods = mods * 10 + (buf[i++] - '0');
+    while (i < buf.size() && buf[i] >= '0' && buf[i] <= '9') {
+      if (mods < 1000) mods = mods * 10 + (buf[i] - '0');  // more digits mean nothing
+      ++i;
+    }
     if (i >= buf.size()) {
       if (!take_incomplete) return Result::kIncomplete;
       if (buf.size() == 2) {  // Alt+O
@@ -191,31 +217,11 @@ TerminalInputDecoder::Result TerminalInputDecoder::DecodeEscape(bool take_incomp
       case 'S':
         key = FunctionKey(4);
         break;
-      case 'A':
-        key = kUp;
-        break;
-      case 'B':
-        key = kDown;
-        break;
-      case 'C':
-        key = kRight;
-        break;
-      case 'D':
-        key = kLeft;
-        break;
-      case 'H':
-        key = kHome;
-        break;
-      case 'F':
-        key = kEnd;
-        break;
-      case 'E':
-        key = kCentre;
-        break;
       case 'M':
         key = 13;
         break;  // keypad Enter
       default:
+        key = CursorPadKey(buf[i]);
         break;
     }
     *used = i + 1;
@@ -291,27 +297,6 @@ TerminalInputDecoder::Result TerminalInputDecoder::DecodeCsi(InputEvent* event, 
   const uint8_t mods = Modifiers(count >= 2 ? values[1] : 0);
   uint16_t key = 0;
   switch (final_byte) {
-    case 'A':
-      key = kUp;
-      break;
-    case 'B':
-      key = kDown;
-      break;
-    case 'C':
-      key = kRight;
-      break;
-    case 'D':
-      key = kLeft;
-      break;
-    case 'H':
-      key = kHome;
-      break;
-    case 'F':
-      key = kEnd;
-      break;
-    case 'E':
-      key = kCentre;
-      break;
     case 'G':
       key = kCentre;
       break;
@@ -375,6 +360,7 @@ TerminalInputDecoder::Result TerminalInputDecoder::DecodeCsi(InputEvent* event, 
       }
       break;
     default:
+      key = CursorPadKey(final_byte);
       break;
   }
   if (key == 0) return Result::kDropped;

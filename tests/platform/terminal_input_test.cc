@@ -66,6 +66,7 @@ TEST(TerminalInputTest, KeySequencesOfTheCommonTerminals) {
        "0031+2 "},
       {"\x1B\xC3\xA9", "0082+2 "},
       {"\x1B[99~\x1B[1;5y", ""},  // unknown sequences are dropped
+      {"\x1BO5A\x1BO99999999999999999999A", "4800+8 4800 "},  // endless modifier digits
       {"\x1B[<0;12;5M\x1B[<32;13;5M\x1B[<0;13;5m", "m4/1@5,12 m1/1@5,13 m8/0@5,13 "},
       {"\x1B[<2;1;1M\x1B[<2;1;1m", "m4/2@1,1 m8/0@1,1 "},
       {"\x1B[<64;1;1M\x1B[<1;1;1M", ""},  // wheel and middle button
