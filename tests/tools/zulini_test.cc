@@ -6,34 +6,19 @@
 #include <string>
 
 #include "tests/support/temp_dir.h"
+#include "tests/support/tool_run.h"
 
 namespace zul {
 namespace {
 
 using testing::ReadFileBytes;
+using testing::RunTool;
 using testing::TempDir;
+using testing::ToolRun;
 using testing::WriteFileBytes;
 
-struct ToolRun {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-// Runs zulini with shell-quoted arguments, capturing both streams.
 ToolRun Zulini(const std::string& args, const TempDir& dir) {
-  const std::string err_file = dir.Path("stderr.txt");
-  const std::string command =
-      "cd '" + dir.path() + "' && '" + ZUL_ZULINI + "' " + args + " 2>'" + err_file + "'";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  std::string out;
-  char buffer[256];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  ToolRun run{WEXITSTATUS(status), out, ReadFileBytes(err_file)};
-  std::remove(err_file.c_str());
-  return run;
+  return RunTool(ZUL_ZULINI, args, dir);
 }
 
 TEST(ZuliniTest, GetAndSetConvertBetweenUtf8AndCodePage850) {
