@@ -82,7 +82,8 @@ class Tmux {
 class ZulkeysTmuxTest : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
-    if (Shell("command -v tmux").empty()) GTEST_SKIP() << "tmux is not installed";
+    // scripts/deps installs tmux: its absence is a broken setup, not a pass.
+    ASSERT_FALSE(Shell("command -v tmux").empty()) << "tmux is not installed";
     log_ = dir_.Path("keys.log");
     // The pane's shell notes the line settings before and after zulkeys;
     // "after" appears complete, by a rename.
