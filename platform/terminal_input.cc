@@ -21,10 +21,18 @@ uint16_t FunctionKey(int n) {  // F1..F12
   return 0;
 }
 
-// The key of a final byte shared by the cursor pad's SS3 (ESC O x) and CSI
-// (ESC [ ... x) forms; 0 for any other byte.
-uint16_t CursorPadKey(char final_byte) {
+// The key of a final byte that means the same in the SS3 (ESC O x) and the
+// CSI (ESC [ ... x) forms: the cursor pad and F1 to F4; 0 for any other byte.
+uint16_t FinalByteKey(char final_byte) {
   switch (final_byte) {
+    case 'P':
+      return FunctionKey(1);
+    case 'Q':
+      return FunctionKey(2);
+    case 'R':
+      return FunctionKey(3);
+    case 'S':
+      return FunctionKey(4);
     case 'A':
       return kUp;
     case 'B':
@@ -205,23 +213,11 @@ TerminalInputDecoder::Result TerminalInputDecoder::DecodeEscape(bool take_incomp
     }
     uint16_t key = 0;
     switch (buf[i]) {
-      case 'P':
-        key = FunctionKey(1);
-        break;
-      case 'Q':
-        key = FunctionKey(2);
-        break;
-      case 'R':
-        key = FunctionKey(3);
-        break;
-      case 'S':
-        key = FunctionKey(4);
-        break;
       case 'M':
         key = 13;
         break;  // keypad Enter
       default:
-        key = CursorPadKey(buf[i]);
+        key = FinalByteKey(buf[i]);
         break;
     }
     *used = i + 1;
@@ -303,18 +299,6 @@ TerminalInputDecoder::Result TerminalInputDecoder::DecodeCsi(InputEvent* event, 
     case 'Z':
       key = kShiftTab;
       break;
-    case 'P':
-      key = FunctionKey(1);
-      break;
-    case 'Q':
-      key = FunctionKey(2);
-      break;
-    case 'R':
-      key = FunctionKey(3);
-      break;
-    case 'S':
-      key = FunctionKey(4);
-      break;
     case '~':
       switch (count >= 1 ? values[0] : 0) {
         case 1:
@@ -360,7 +344,7 @@ TerminalInputDecoder::Result TerminalInputDecoder::DecodeCsi(InputEvent* event, 
       }
       break;
     default:
-      key = CursorPadKey(final_byte);
+      key = FinalByteKey(final_byte);
       break;
   }
   if (key == 0) return Result::kDropped;
