@@ -108,15 +108,20 @@ std::string MakeTempDir() {
   return ::mkdtemp(work) ? work : "/tmp";
 }
 
-void BM_FullRepaint(benchmark::State& state) {
-  DrainedPty pty;
+// The terminal backend on the pseudo-terminal; nullptr (and the benchmark
+// marked as failed) when it cannot be opened.
+std::unique_ptr<zul::TerminalBackend> OpenBenchTerminal(DrainedPty& pty, benchmark::State& state) {
   std::string error;
   std::unique_ptr<zul::TerminalBackend> terminal =
       zul::TerminalBackend::OpenOn(pty.slave(), "xterm-256color", &error);
-  if (!terminal) {
-    state.SkipWithError(error.c_str());
-    return;
-  }
+  if (!terminal) state.SkipWithError(error.c_str());
+  return terminal;
+}
+
+void BM_FullRepaint(benchmark::State& state) {
+  DrainedPty pty;
+  std::unique_ptr<zul::TerminalBackend> terminal = OpenBenchTerminal(pty, state);
+  if (!terminal) return;
   const std::string dir = MakeTempDir();
   zul::PosixEnv env;
   const zul::Session session(BenchSession(dir));
@@ -143,13 +148,8 @@ BENCHMARK(BM_FullRepaint)->Unit(benchmark::kMicrosecond);
 // One changed cell: what an ordinary frame costs.
 void BM_OneCellFrame(benchmark::State& state) {
   DrainedPty pty;
-  std::string error;
-  std::unique_ptr<zul::TerminalBackend> terminal =
-      zul::TerminalBackend::OpenOn(pty.slave(), "xterm-256color", &error);
-  if (!terminal) {
-    state.SkipWithError(error.c_str());
-    return;
-  }
+  std::unique_ptr<zul::TerminalBackend> terminal = OpenBenchTerminal(pty, state);
+  if (!terminal) return;
   zul::PosixEnv env;
   zul::Console console(env, *terminal);
   console.Write("x");
